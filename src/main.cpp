@@ -1,0 +1,69 @@
+#include "app/CommandLine.h"
+#include "app/Installation.h"
+#include "app/TMessageBoxes.h"
+#include "store/Errors.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QTranslator>
+#include <cstdio>
+
+using namespace velmora;
+
+namespace {
+int fail(const QString &message) {
+    std::fprintf(stderr, "velmora5: %s\n", message.toLocal8Bit().constData());
+    return 2;
+}
+} // namespace
+
+int main(int argc, char **argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const CommandLine cl = parseCommandLine(args);
+    if (!cl.error.isEmpty())
+        return fail(cl.error);
+    if (cl.help) {
+        std::fputs(commandLineHelp().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (cl.version) {
+        std::printf("Velmora 5 %s\n", VELMORA_VERSION);
+        return 0;
+    }
+
+    Installation installation(cl.configDir);
+    try {
+        installation.initialize(cl.serial);
+    } catch (const VelmoraError &e) {
+        return fail(e.message());
+    }
+    if (cl.init)
+        return 0;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velmora 5"));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+    TMessageBoxes boxes;
+    Messages::install(&boxes);
+    Engine::setCurrent(&installation.engine());
+
+    // The frame of the program; its menus grow with the windows behind them.
+    QMainWindow frame;
+    frame.setWindowTitle(QStringLiteral("Velmora 5"));
+    QMenu *file = frame.menuBar()->addMenu(QStringLiteral("&Datei"));
+    file->addAction(QStringLiteral("&Beenden"), &frame, &QWidget::close);
+    frame.resize(1024, 720);
+    frame.show();
+    const int rc = QApplication::exec();
+    Messages::install(nullptr);
+    return rc;
+}

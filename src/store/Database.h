@@ -1,0 +1,171 @@
+#pragma once
+
+#include "store/Errors.h"
+#include "store/FieldDef.h"
+#include "store/LocalSqlTranslator.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <sqlite3.h>
+#include <vector>
+
+namespace velmora {
+
+struct SqliteCloser {
+    void operator()(sqlite3 *db) const { sqlite3_close_v2(db); }
+};
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt *st) const { sqlite3_finalize(st); }
+};
+using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
+using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+// A table's whole structure: what "create a table with the structure of
+// another table" copies.
+struct TableDef {
+    QString name;
+    FieldDefs fields;
+    QStringList primaryKey;
+    std::vector<IndexDef> indexes;
+};
+
+class Database;
+
+// One prepared statement of SQLite's own dialect.
+class Statement {
+public:
+    Statement(Database &db, const QString &sql);
+    sqlite3_stmt *get() const { return m_stmt.get(); }
+    void bind(int index, const QVariant &value, FieldType type = FieldType::Unknown, int size = 0);
+    // Binds ":name" (also "@name", "$name"); false when the statement has no such parameter.
+    bool bind(const QString &name, const QVariant &value);
+    bool step();   // true while a row is available
+    void reset();
+    int columnCount() const { return sqlite3_column_count(m_stmt.get()); }
+    QString columnName(int i) const;
+    QVariant value(int i, FieldType type = FieldType::Unknown) const;
+    const QString &sql() const { return m_sql; }
+
+private:
+    Database &m_db;
+    StatementHandle m_stmt;
+    QString m_sql;
+};
+
+// Converts between the stored form and Qt values, by field type.
+QVariant fromStorage(sqlite3_stmt *st, int column, FieldType type);
+void bindStorage(Database &db, sqlite3_stmt *st, int index, const QVariant &value, FieldType type, int size);
+
+// One database name: a directory holding one SQLite file with all its tables.
+class Database : public SchemaLookup {
+public:
+    static constexpr const char *kFileName = "velmora5.db";
+
+    // Opens (creating when allowed) DIR/velmora5.db. A file that is not a
+    // database is refused and left untouched.
+    Database(QString name, QString directory, bool create = true, bool readOnly = false);
+    ~Database() override;
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    const QString &name() const { return m_name; }
+    const QString &directory() const { return m_directory; }
+    QString filePath() const;
+    sqlite3 *handle() const { return m_db.get(); }
+    bool isReadOnly() const { return m_readOnly; }
+
+    // Local SQL to SQLite SQL.
+    QString translate(const QString &localSql) const;
+    QString translateCondition(const QString &expression) const;
+
+    // Runs SQLite SQL (several statements allowed), throwing EngineError.
+    void exec(const QString &sql);
+    // Runs local SQL that returns no rows (delete, update, insert).
+    int execLocal(const QString &localSql, const QVariantMap &params = {});
+    QString lastErrorText() const;
+    [[noreturn]] void raise(const QString &context) const;
+
+    // Tables. Names are matched in any case, with or without ".DB".
+    static QString plainTableName(const QString &name);
+    QString resolveTable(const QString &name) const;   // stored name, empty when missing
+    QString requireTable(const QString &name) const;   // stored name or EngineError
+    bool tableExists(const QString &name) const { return !resolveTable(name).isEmpty(); }
+    // Tables whose name matches a pattern with "*" and "?" ("TR_*", "TR_*.DB").
+    QStringList tables(const QString &pattern = QStringLiteral("*")) const;
+    const FieldDefs &fieldDefs(const QString &table) const;
+    int fieldIndex(const QString &table, const QString &field) const;  // -1 when missing
+    QStringList primaryKey(const QString &table) const;
+    std::vector<IndexDef> indexes(const QString &table) const;
+    TableDef tableDef(const QString &table) const;
+    // Fields of a named index; the primary index is "" or "PRIMARY".
+    QStringList indexFields(const QString &table, const QString &indexName) const;
+
+    // Creates a table; an existing table of that name is replaced.
+    void createTable(const TableDef &def);
+    void createTableLike(const QString &name, const Database &source, const QString &sourceTable);
+    void dropTable(const QString &name);
+    void emptyTable(const QString &name);
+    qint64 rowCount(const QString &table) const;
+
+    // Transactions, nested through save points.
+    void begin();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return m_depth > 0; }
+
+    // SchemaLookup
+    bool isTable(const QString &name) const override { return tableExists(name); }
+    FieldType columnType(const QString &table, const QString &column) const override;
+
+    void invalidateSchema();
+
+private:
+    void loadTableList() const;
+
+    QString m_name;
+    QString m_directory;
+    bool m_readOnly = false;
+    SqliteHandle m_db;
+    int m_depth = 0;
+    LocalSqlTranslator m_translator;
+
+    struct CachedTable {
+        QString name;
+        FieldDefs fields;
+        bool loaded = false;
+    };
+    mutable bool m_tablesLoaded = false;
+    mutable QHash<QString, CachedTable> m_tables;  // key: lower-case name
+};
+
+// Commits on commit(), rolls back when left otherwise.
+class Transaction {
+public:
+    explicit Transaction(Database &db) : m_db(db) { m_db.begin(); }
+    ~Transaction() {
+        if (!m_done) {
+            try {
+                m_db.rollback();
+            } catch (...) {
+            }
+        }
+    }
+    void commit() {
+        m_db.commit();
+        m_done = true;
+    }
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+private:
+    Database &m_db;
+    bool m_done = false;
+};
+
+QString quoteIdentifier(const QString &name);
+QString quoteText(const QString &text);
+
+} // namespace velmora

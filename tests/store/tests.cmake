@@ -1,0 +1,1 @@
+velmora_add_test(tst_localsqltranslator tst_localsqltranslator.cpp)
