@@ -1,0 +1,123 @@
+// Timings of the engine's hot paths against the same work done directly in
+// SQLite. Prints the median of several runs of each and their ratio.
+//
+//   velmora_bench [--rows N] [--runs K]
+#include "app/Installation.h"
+#include "store/Cursor.h"
+#include "store/Query.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace velmora;
+
+namespace {
+double medianMs(int runs, const std::function<void()> &work) {
+    std::vector<double> times;
+    work();  // warm the page cache and the statement paths
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        times.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void report(const char *name, double ours, double direct, double limit) {
+    std::printf("%-44s %9.2f ms   direct %9.2f ms   ratio %5.2f (target <= %.1f)\n", name, ours, direct, ours / direct, limit);
+}
+
+// A diary of n entries over a few years for a handful of persons.
+void generate(Database &db, int n) {
+    Transaction tx(db);
+    Statement st(db, QStringLiteral("INSERT INTO TR (SerienNr, TrNr, PersonNr, Datum, Beschreibung, Woche, Wochentag, "
+                                    "FormularNr, Art, AutorNr, ProjektNr) VALUES (1, ?, ?, ?, ?, ?, ?, 65537, ?, 65538, 0)"));
+    const QDate start(2020, 1, 6);
+    for (int i = 1; i <= n; ++i) {
+        const QDate d = start.addDays(i % 2000);
+        st.reset();
+        st.bind(1, i);
+        st.bind(2, 65539 + i % 7);
+        st.bind(3, QDateTime(d, QTime(i % 24, 0)), FieldType::Timestamp);
+        st.bind(4, QStringLiteral("Eintrag %1").arg(i));
+        st.bind(5, QStringLiteral("%1").arg(d.weekNumber(), 2, 10, QLatin1Char('0')));
+        st.bind(6, QString::number(d.dayOfWeek()));
+        st.bind(7, (i % 2) ? 2 : 3);
+        st.step();
+    }
+    tx.commit();
+}
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    int rows = 100000, runs = 11;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--rows"))
+            rows = args[i + 1].toInt();
+        if (args[i] == QLatin1String("--runs"))
+            runs = args[i + 1].toInt();
+    }
+    QTemporaryDir dir;
+    Installation inst(dir.path());
+    inst.initialize(1);
+    Database &db = inst.dblog();
+    generate(db, rows);
+    std::printf("%d rows, median of %d runs\n", rows, runs);
+
+    long long sink = 0;
+    const double cursor = medianMs(runs, [&] {
+        Cursor c(db, QStringLiteral("TR"));
+        c.open();
+        for (c.first(); !c.eof(); c.next()) {
+            sink += c.value(1).toInt();
+            sink += c.value(2).toInt();
+            sink += c.value(4).toString().size();
+        }
+    });
+    const double raw = medianMs(runs, [&] {
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(db.handle(), "SELECT rowid, * FROM TR ORDER BY SerienNr, TrNr, rowid", -1, &st, nullptr);
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            sink += sqlite3_column_int(st, 2);
+            sink += sqlite3_column_int(st, 3);
+            sink += QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 5)),
+                                      sqlite3_column_bytes(st, 5)).size();
+        }
+        sqlite3_finalize(st);
+    });
+    report("cursor over TR, three fields per row", cursor, raw, 2.0);
+
+    const QString local = QStringLiteral(
+        "select   EXTRACT(YEAR FROM tr.Datum)*100 + cast(tr.Woche as Integer) as Woche, \n"
+        "         count(tr.TrNr) as Anzahl, sum(tr.PersonNr) as Summe\n"
+        "from     \"TR\"\n"
+        "where    (tr.Art = 2) and\n(tr.Datum >= \"2020-03-01\") and\n(tr.Datum <= \"2025-12-31\")\n"
+        "group by Woche\norder by Woche");
+    const QString native = QStringLiteral(
+        "select CAST(strftime('%Y', tr.Datum) AS INTEGER)*100 + CAST(tr.Woche AS INTEGER) as Woche, "
+        "count(tr.TrNr) as Anzahl, sum(tr.PersonNr) as Summe from TR tr "
+        "where (tr.Art = 2) and (tr.Datum >= '2020-03-01') and (tr.Datum < '2026-01-01') "
+        "group by Woche order by Woche");
+    const double translated = medianMs(runs, [&] {
+        Query q(db, local);
+        q.open();
+        sink += q.recordCount();
+    });
+    const double direct = medianMs(runs, [&] {
+        Statement st(db, native);
+        while (st.step())
+            sink += sqlite3_column_int(st.get(), 1);
+    });
+    report("translated aggregate query", translated, direct, 1.1);
+    std::printf("(checksum %lld)\n", sink);
+    return 0;
+}
