@@ -1,4 +1,7 @@
 #include "app/Helpers.h"
+#include "app/Log.h"
+#include "app/PasswordCode.h"
+#include "app/Paths.h"
 #include "app/Settings.h"
 #include "store/Database.h"
 
@@ -23,6 +26,10 @@ private Q_SLOTS:
     void settingsDefaults();
     void settingsFromStore_data();
     void settingsFromStore();
+    void passwordCode_data();
+    void passwordCode();
+    void logLines();
+    void logFileStartLines();
 };
 
 void TestHelpers::weekOfDate_data() {
@@ -158,6 +165,52 @@ void TestHelpers::settingsFromStore() {
     QCOMPARE(settings().Kuerzel, kuerzel);
     QCOMPARE(settings().Level, level);
     QCOMPARE(settings().Toolbar, toolbar);
+}
+
+void TestHelpers::passwordCode_data() {
+    QTest::addColumn<int>("person");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<int>("code");
+    QTest::newRow("empty is the person number") << 65538 << "" << 65538;
+    QTest::newRow("one character: p*c + p + 1") << 12 << "a" << 12 * 97 + 12 + 1;
+    // h1 = 5*65+5+2 = 332, h2 = 332*66+332+65 = 22309
+    QTest::newRow("two characters") << 5 << "AB" << 22309;
+    QTest::newRow("wraps around in 32 bits") << 2147418113 << "zz" << 1156005001;
+    QTest::newRow("ninth character ignored") << 65537 << "geheim123" << PasswordCode(65537, QStringLiteral("geheim12"));
+}
+
+void TestHelpers::passwordCode() {
+    QFETCH(int, person);
+    QFETCH(QString, password);
+    QFETCH(int, code);
+    QCOMPARE(PasswordCode(person, password), code);
+}
+
+void TestHelpers::logLines() {
+    const QDateTime when(QDate(2026, 12, 10), QTime(9, 5, 7));
+    QCOMPARE(LogLine(QLatin1Char('P'), true, 12, QStringLiteral("TB"), when),
+             QStringLiteral("P   10.12.26 09:05:07 12     ") + QString(9, QLatin1Char(' ')) + QStringLiteral("TB"));
+    QCOMPARE(LogLine(QLatin1Char('P'), false, 123456789, QStringLiteral("1."), when),
+             QStringLiteral("P X 10.12.26 09:05:07 1234567") + QString(9, QLatin1Char(' ')) + QStringLiteral("1."));
+}
+
+void TestHelpers::logFileStartLines() {
+    QTemporaryDir dir;
+    InitPaths(dir.filePath(QStringLiteral("velmora5")), dir.path(), dir.path(), dir.path());
+    QCOMPARE(FileNextToProgram(QStringLiteral("LOG")), dir.filePath(QStringLiteral("velmora5.LOG")));
+    InitLog();
+    InitLog();
+    WriteLogLine(QLatin1Char('P'), true, 12, QStringLiteral("TB"));
+    QFile f(paths().logFileName);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    QVERIFY(lines[0].startsWith(QStringLiteral("C   ")) && lines[0].endsWith(dir.filePath(QStringLiteral("velmora5.LOG"))));
+    QVERIFY(lines[1].startsWith(QStringLiteral("S   ")));
+    QVERIFY(lines[2].startsWith(QStringLiteral("P   ")) && lines[2].endsWith(QStringLiteral("TB")));
+    // A program file with a dot in its name keeps the part up to the first dot.
+    InitPaths(dir.filePath(QStringLiteral("velmora5.bin.x")), dir.path(), dir.path(), dir.path());
+    QCOMPARE(FileNextToProgram(QStringLiteral("IDX")), dir.filePath(QStringLiteral("velmora5.IDX")));
 }
 
 QTEST_GUILESS_MAIN(TestHelpers)
