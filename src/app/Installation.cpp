@@ -47,9 +47,29 @@ int Installation::storedSerial() const {
     return s.value(QStringLiteral("Allgemeines/SerienNr"), 0).toInt();
 }
 
+namespace {
+[[noreturn]] void refuseSerial(int serial, int stored) {
+    throw VelmoraError(QStringLiteral("Die Installationsnummer %1 kann nicht verwendet werden: Diese Installation "
+                                      "hat bereits Daten unter der Nummer %2 angelegt.")
+                           .arg(serial)
+                           .arg(stored));
+}
+
+void checkRange(int serial) {
+    if (serial < 1 || serial > Installation::kMaxSerial)
+        throw VelmoraError(
+            QStringLiteral("Die Installationsnummer muss zwischen 1 und %1 liegen.").arg(Installation::kMaxSerial));
+}
+} // namespace
+
+void CheckSerialChange(Database &db, int storedSerial, int serial) {
+    checkRange(serial);
+    if (storedSerial != 0 && storedSerial != serial && serialInUse(db, storedSerial))
+        refuseSerial(serial, storedSerial);
+}
+
 void Installation::checkSerial(int serial) const {
-    if (serial < 1 || serial > kMaxSerial)
-        throw VelmoraError(QStringLiteral("Die Installationsnummer muss zwischen 1 und %1 liegen.").arg(kMaxSerial));
+    checkRange(serial);
     const int stored = storedSerial();
     if (stored == 0 || stored == serial)
         return;
@@ -60,11 +80,7 @@ void Installation::checkSerial(int serial) const {
     if (!QFileInfo::exists(QDir(dir).filePath(QString::fromLatin1(Database::kFileName))))
         return;
     Database db(QString::fromLatin1(Engine::kDblog), dir, false, true);
-    if (serialInUse(db, stored))
-        throw VelmoraError(QStringLiteral("Die Installationsnummer %1 kann nicht verwendet werden: Diese Installation "
-                                          "hat bereits Daten unter der Nummer %2 angelegt.")
-                               .arg(serial)
-                               .arg(stored));
+    CheckSerialChange(db, stored, serial);
 }
 
 void Installation::initialize(int serial) {

@@ -8,6 +8,10 @@ namespace velmora {
 
 // One installation: the configuration directory with the settings store
 // 5.3.ini and engine.ini, and the databases named there.
+// Refuses an installation number out of 1 ... 32767, or one that differs
+// from the stored number while rows of the database carry the stored one.
+void CheckSerialChange(Database &db, int storedSerial, int serial);
+
 class Installation {
 public:
     static constexpr int kMaxSerial = 32767;

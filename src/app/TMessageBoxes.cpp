@@ -5,7 +5,13 @@
 
 namespace velmora {
 
-void TMessageBoxes::show(Kind kind, const QString &text) {
+namespace {
+// The system's texts break lines with "\r".
+QString lines(const QString &text) { return QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n')); }
+} // namespace
+
+void TMessageBoxes::show(Kind kind, const QString &rawText) {
+    const QString text = lines(rawText);
     QWidget *parent = QApplication::activeWindow();
     const QString title = QStringLiteral("Velmora 5");
     switch (kind) {
@@ -21,7 +27,7 @@ void TMessageBoxes::show(Kind kind, const QString &text) {
 }
 
 bool TMessageBoxes::ask(const QString &text) {
-    return QMessageBox::question(QApplication::activeWindow(), QStringLiteral("Velmora 5"), text,
+    return QMessageBox::question(QApplication::activeWindow(), QStringLiteral("Velmora 5"), lines(text),
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
