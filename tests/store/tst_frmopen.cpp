@@ -111,6 +111,7 @@ private Q_SLOTS:
     void cancelLeavesProfil();
     void activationRestoresProfil();
     void invalidDateRefused();
+    void engineErrorShown();
 
 private:
     std::unique_ptr<TFrmOpen> dialog(const Login &login, bool show = true);
@@ -496,6 +497,19 @@ void TestFrmOpen::invalidDateRefused() {
     d->btnOeffnenClick();
     QCOMPARE(d->result(), int(QDialog::Accepted));
     QCOMPARE(d->Von(), QDate(2020, 2, 1));
+}
+
+// A missing document list is the engine's error, shown, not a crash.
+void TestFrmOpen::engineErrorShown() {
+    MessageRecorder messages;
+    auto d = dialog(kAsCoach, false);
+    m_inst->db().dropTable(QStringLiteral("OPEN"));
+    d->show();
+    QCOMPARE(messages.texts(MessageRecorder::Kind::Error).size(), 1);
+    QVERIFY2(messages.texts().first().contains(QLatin1String("OPEN"), Qt::CaseInsensitive), qPrintable(messages.texts().first()));
+    QVERIFY(!child<QPushButton>(*d, "btnOeffnen")->isEnabled());
+    QTest::mouseClick(child<QPushButton>(*d, "btnAbbrechen"), Qt::LeftButton);
+    QCOMPARE(d->result(), int(QDialog::Rejected));
 }
 
 QTEST_MAIN(TestFrmOpen)
