@@ -4,6 +4,7 @@
 //   velmora_bench [--rows N] [--runs K]
 #include "app/Installation.h"
 #include "store/Cursor.h"
+#include "store/DocumentList.h"
 #include "store/Query.h"
 
 #include <QCoreApplication>
@@ -53,6 +54,86 @@ void generate(Database &db, int n) {
         st.step();
     }
     tx.commit();
+}
+// A club of `people` persons and groups (every tenth a group, most readable
+// by the coach) and `others` forms, filters, evaluations, workbooks and
+// building blocks in equal shares.
+void generateClub(Database &db, int people, int others) {
+    Transaction tx(db);
+    Statement person(db, QStringLiteral("INSERT INTO PERSON (PersonNr, Nachname, Vorname, Geburtsdatum, Sex, GruppenNr, "
+                                        "TrainerNr, LeserechteGruppe, LeserechteAndere) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (int i = 0; i < people; ++i) {
+        const bool group = i % 10 == 0;
+        const int nr = 65537 + i;
+        person.reset();
+        person.bind(1, nr);
+        person.bind(2, QStringLiteral("Nachname%1").arg(i));
+        person.bind(3, group ? QString() : QStringLiteral("Vorname%1").arg(i));
+        person.bind(4, group ? QVariant() : QVariant(QDate(1960, 1, 1).addDays(i % 15000)), FieldType::Date);
+        person.bind(5, group ? QStringLiteral("X") : (i % 2 ? QStringLiteral("M") : QStringLiteral("F")));
+        person.bind(6, group ? nr : 65537 + (i / 10) * 10);
+        person.bind(7, i % 3 ? 65538 : 65539);
+        person.bind(8, i % 4 == 0);
+        person.bind(9, i % 5 == 0);
+        person.step();
+    }
+    const int share = others / 5;
+    Statement form(db, QStringLiteral("INSERT INTO TR (SerienNr, TrNr, PersonNr, Beschreibung, FormularNr, Art) "
+                                      "VALUES (1, ?, 65538, ?, ?, ?)"));
+    Statement filter(db, QStringLiteral("INSERT INTO FILTER (FilterNr, Name, PersonNr) VALUES (?, ?, ?)"));
+    Statement eval(db, QStringLiteral("INSERT INTO AUSWERT (AuswertungNr, Auswertung, TrainerNr) VALUES (?, ?, 65538)"));
+    Statement book(db, QStringLiteral("INSERT INTO ANALYSE (AnalyseNr, AnalyseName, TrainerNr) VALUES (?, ?, 65538)"));
+    Statement block(db, QStringLiteral("INSERT INTO TRTABLE (TableNr, Name, TrainerNr) VALUES (?, ?, 65538)"));
+    for (int i = 1; i <= share; ++i) {
+        form.reset();
+        form.bind(1, i);
+        form.bind(2, QStringLiteral("Formular mit einem recht langen Namen Nummer %1").arg(i));
+        form.bind(3, 65536 + i);
+        form.bind(4, (i % 3) * 10 + 1);
+        form.step();
+        filter.reset();
+        filter.bind(1, 65536 + i);
+        filter.bind(2, QStringLiteral("Filter %1").arg(i));
+        filter.bind(3, 65537 + (i * 7) % people);
+        filter.step();
+        eval.reset();
+        eval.bind(1, 65536 + i);
+        eval.bind(2, QStringLiteral("Auswertung %1").arg(i));
+        eval.step();
+        book.reset();
+        book.bind(1, 65536 + i);
+        book.bind(2, QStringLiteral("Arbeitsbuch %1").arg(i));
+        book.step();
+        block.reset();
+        block.bind(1, 65536 + i);
+        block.bind(2, QStringLiteral("Baustein %1").arg(i));
+        block.step();
+    }
+    tx.commit();
+}
+
+void benchDocumentList(int runs) {
+    QTemporaryDir dir;
+    Installation inst(dir.path());
+    inst.initialize(1);
+    Database &db = inst.dblog();
+    const int people = 10000, others = 2000;
+    generateClub(db, people, others);
+    const int me = 65538, group = 65537;
+    int rows = 0;
+    const double ours = medianMs(runs, [&] { rows = RebuildDocumentList(db, nullptr, me, group); });
+    QStringList native;
+    for (const QString &sql : DocumentListStatements(me, group))
+        native << QStringLiteral("INSERT INTO \"OPEN\" (Type, Name, Key1, Key2, Gruppe, Trainer) ") + db.translate(sql);
+    const double direct = medianMs(runs, [&] {
+        Transaction tx(db);
+        db.exec(QStringLiteral("DELETE FROM \"OPEN\""));
+        for (const QString &sql : native)
+            db.exec(sql);
+        tx.commit();
+    });
+    std::printf("document list: %d persons and groups, %d other objects, %d rows listed\n", people, others, rows);
+    report("document list rebuild", ours, direct, 3.0);
 }
 } // namespace
 
@@ -118,6 +199,7 @@ int main(int argc, char **argv) {
             sink += sqlite3_column_int(st.get(), 1);
     });
     report("translated aggregate query", translated, direct, 1.1);
+    benchDocumentList(runs);
     std::printf("(checksum %lld)\n", sink);
     return 0;
 }
