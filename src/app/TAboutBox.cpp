@@ -149,7 +149,6 @@ void TAboutBox::AdvanceProgress(int n) {
 void TAboutBox::ShowProgress() {
     m_panel->show();
     show();
-    raise();
     repaint();
     // The caller keeps the thread busy from here on; let the window system
     // map the window once, without handing the user the event loop.
