@@ -1,0 +1,2 @@
+velmora_add_test(tst_ttrelist tst_ttrelist.cpp)
+velmora_add_test(tst_formelementcache tst_formelementcache.cpp)
