@@ -23,6 +23,11 @@ public:
         int displayWidth = 0;
         bool hidden = false;
         bool readOnly = false;
+
+        Column() = default;
+        Column(QString fieldName, QString caption = {}, int width = 0, bool isHidden = false, bool isReadOnly = false)
+            : field(std::move(fieldName)), title(std::move(caption)), displayWidth(width), hidden(isHidden),
+              readOnly(isReadOnly) {}
     };
 
     explicit CursorModel(Cursor *cursor, QObject *parent = nullptr);
