@@ -62,7 +62,10 @@ QVariantList searchKey(Cursor &cursor, const QString &searchText) {
             key << current;
             rest.remove(0, text.size());
         } else {
-            key << rest;
+            // Nothing left to search for is a blank key field, which sorts
+            // before every value; an empty text would match no row at all
+            // in a date or number field.
+            key << (rest.isEmpty() ? QVariant() : QVariant(rest));
             break;
         }
     }

@@ -30,7 +30,7 @@ Effect effectOfKey(int qtKey);
 // current row field by field in the cursor's order: a field whose current
 // value (as upper-case text) begins the remaining text takes that value
 // and consumes it; the first field that does not takes the remaining text,
-// and the key ends there.
+// and the key ends there (a blank key field when no text remains).
 QVariantList searchKey(Cursor &cursor, const QString &searchText);
 
 // Builds the key for prefix + typed text and moves the cursor to the

@@ -88,6 +88,13 @@ private Q_SLOTS:
         // The example of the login list: T is the row's status, ME is not its name.
         QCOMPARE(TypeAhead::searchKey(c, QStringLiteral("TME")), QVariantList({"T", "ME"}));
         QCOMPARE(TypeAhead::searchKey(c, QStringLiteral("TBERGA")), QVariantList({"T", "Berg", "A"}));
+        // The whole name: the birth date is left blank, not empty text.
+        const QVariantList whole = TypeAhead::searchKey(c, QStringLiteral("TBERGANNA"));
+        QCOMPARE(whole.size(), 4);
+        QCOMPARE(whole.at(2).toString(), QStringLiteral("Anna"));
+        QVERIFY(whole.at(3).isNull());
+        TypeAhead::search(c, QStringLiteral("T"), QStringLiteral("BERGANNA"));
+        QCOMPARE(c.asInt(QStringLiteral("PersonNr")), int(ClubFixture::kAnna));
         QVERIFY(c.locate(QStringLiteral("PersonNr"), ClubFixture::kSenioren));
         const QVariantList key = TypeAhead::searchKey(c, QStringLiteral("TM"));
         QCOMPARE(key.size(), 2);
