@@ -101,6 +101,19 @@ void Cursor::setMasterSource(Cursor *master, const QString &masterFields, const 
 
 void Cursor::setReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
+void Cursor::setCaseInsensitive(bool on) {
+    if (m_caseInsensitive == on)
+        return;
+    m_caseInsensitive = on;
+    if (isOpen())
+        refresh();
+}
+
+QString Cursor::comparedColumn(const FieldDef &f) const {
+    const QString col = quoteIdentifier(f.name);
+    return m_caseInsensitive && isTextType(f.type) ? col + QLatin1String(" COLLATE NOCASE") : col;
+}
+
 const FieldDefs &Cursor::fields() const {
     requireOpen();
     return *m_fields;
@@ -156,11 +169,11 @@ Cursor::Where Cursor::buildWhere() const {
         for (int i = 0; i < n && i < of.size(); ++i) {
             const FieldDef f = defOf(of[i]);
             if (i < m_rangeLow.size()) {
-                conds << quoteIdentifier(f.name) + QLatin1String(" >= ?");
+                conds << comparedColumn(f) + QLatin1String(" >= ?");
                 w.binds.push_back({m_rangeLow[i], f});
             }
             if (i < m_rangeHigh.size()) {
-                conds << quoteIdentifier(f.name) + QLatin1String(" <= ?");
+                conds << comparedColumn(f) + QLatin1String(" <= ?");
                 w.binds.push_back({m_rangeHigh[i], f});
             }
         }
@@ -191,7 +204,7 @@ Cursor::Where Cursor::buildWhere() const {
 QString Cursor::orderClause() const {
     QStringList parts;
     for (const QString &f : m_orderFields)
-        parts << quoteIdentifier((*m_fields)[size_t(fieldIndex(f))].name);
+        parts << comparedColumn((*m_fields)[size_t(fieldIndex(f))]);
     parts << QStringLiteral("rowid");
     return QLatin1String(" ORDER BY ") + parts.join(QLatin1String(", "));
 }
@@ -227,6 +240,7 @@ void Cursor::open() {
 void Cursor::close() {
     if (m_state == State::Inactive)
         return;
+    ++m_generation;
     m_state = State::Inactive;
     m_stream.reset();
     m_rowStmt.reset();
@@ -241,9 +255,11 @@ void Cursor::close() {
     for (Cursor *d : m_details)
         if (d->isOpen())
             d->masterMoved();
+    Q_EMIT closed();
 }
 
 void Cursor::resetSet() {
+    ++m_generation;
     m_stream.reset();
     m_streaming = false;
     m_rowidsValid = false;
@@ -451,6 +467,25 @@ int Cursor::recordCount() {
 
 int Cursor::recNo() { return m_state == State::Inactive ? -1 : m_pos; }
 
+std::vector<QVariant> Cursor::rowAt(int position) {
+    requireOpen();
+    ensureRowids();
+    std::vector<QVariant> row;
+    if (position < 0 || position >= int(m_rowids.size()))
+        return row;
+    // The row statement is reset after every use, so borrowing it leaves
+    // the current row's cached values alone.
+    m_rowStmt->reset();
+    m_rowStmt->bind(1, m_rowids[size_t(position)]);
+    if (m_rowStmt->step()) {
+        row.reserve(m_fields->size());
+        for (size_t i = 0; i < m_fields->size(); ++i)
+            row.push_back(fromStorage(m_rowStmt->get(), int(i), (*m_fields)[i].type));
+    }
+    m_rowStmt->reset();
+    return row;
+}
+
 bool Cursor::findKey(const QVariantList &values) {
     requireOpen();
     checkBrowse();
@@ -459,7 +494,7 @@ bool Cursor::findKey(const QVariantList &values) {
     std::vector<std::pair<QVariant, FieldDef>> binds = w.binds;
     for (int i = 0; i < values.size() && i < m_orderFields.size(); ++i) {
         const FieldDef &f = (*m_fields)[size_t(fieldIndex(m_orderFields[i]))];
-        sql += QLatin1String(" AND ") + quoteIdentifier(f.name) + QLatin1String(" = ?");
+        sql += QLatin1String(" AND ") + comparedColumn(f) + QLatin1String(" = ?");
         binds.push_back({values[i], f});
     }
     Statement st(m_db, QStringLiteral("SELECT rowid FROM %1%2%3 LIMIT 1").arg(quoteIdentifier(m_table), sql, orderClause()));
@@ -479,15 +514,37 @@ void Cursor::findNearest(const QVariantList &values) {
     const Where w = buildWhere();
     QString sql = w.sql.isEmpty() ? QStringLiteral(" WHERE 1") : w.sql;
     std::vector<std::pair<QVariant, FieldDef>> binds = w.binds;
-    QStringList lhs, rhs;
-    for (int i = 0; i < values.size() && i < m_orderFields.size(); ++i) {
-        const FieldDef &f = (*m_fields)[size_t(fieldIndex(m_orderFields[i]))];
-        lhs << quoteIdentifier(f.name);
-        rhs << QStringLiteral("?");
-        binds.push_back({values[i], f});
+    // The key compared field by field in the order's terms. A null sorts
+    // before every value (as in the order), so a null key field is matched
+    // by "IS NULL" and passed by "IS NOT NULL"; a row value comparison
+    // would make every such row unknown and land on the last row.
+    const int n = int(std::min<qsizetype>(values.size(), m_orderFields.size()));
+    QStringList alternatives;
+    for (int i = 0; i <= n; ++i) {
+        QStringList terms;
+        for (int j = 0; j < i && j < n; ++j) {
+            const FieldDef &f = (*m_fields)[size_t(fieldIndex(m_orderFields[j]))];
+            if (values[j].isNull()) {
+                terms << quoteIdentifier(f.name) + QLatin1String(" IS NULL");
+            } else {
+                terms << comparedColumn(f) + QLatin1String(" = ?");
+                binds.push_back({values[j], f});
+            }
+        }
+        if (i < n) {
+            const FieldDef &f = (*m_fields)[size_t(fieldIndex(m_orderFields[i]))];
+            if (values[i].isNull()) {
+                terms << quoteIdentifier(f.name) + QLatin1String(" IS NOT NULL");
+            } else {
+                terms << comparedColumn(f) + QLatin1String(" > ?");
+                binds.push_back({values[i], f});
+            }
+        }
+        if (!terms.isEmpty())
+            alternatives << QLatin1Char('(') + terms.join(QLatin1String(" AND ")) + QLatin1Char(')');
     }
-    if (!lhs.isEmpty())
-        sql += QStringLiteral(" AND (%1) >= (%2)").arg(lhs.join(QLatin1Char(',')), rhs.join(QLatin1Char(',')));
+    if (!alternatives.isEmpty())
+        sql += QStringLiteral(" AND (%1)").arg(alternatives.join(QLatin1String(" OR ")));
     Statement st(m_db, QStringLiteral("SELECT rowid FROM %1%2%3 LIMIT 1").arg(quoteIdentifier(m_table), sql, orderClause()));
     int idx = 1;
     for (const auto &[v, f] : binds)

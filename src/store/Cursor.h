@@ -47,6 +47,11 @@ public:
     bool isReadOnly() const { return m_readOnly; }
     // Writes the current time into a "Timestamp" column on every post.
     void setAutoTimestamp(bool on) { m_autoTimestamp = on; }
+    // Text order fields sort and compare without regard to case (ASCII
+    // letters), as the name indexes of the Paradox tables did; the
+    // type-ahead search of the grids relies on it.
+    void setCaseInsensitive(bool on);
+    bool isCaseInsensitive() const { return m_caseInsensitive; }
 
     void open();
     void close();
@@ -65,6 +70,12 @@ public:
     bool isEmpty();
     int recordCount();
     int recNo();  // 0-based position of the current row, -1 when none
+    // The stored values of the row at a 0-based position of the set, read
+    // without moving the cursor; empty when there is no such row.
+    std::vector<QVariant> rowAt(int position);
+    // Grows whenever the set is re-read or the cursor closed, so that views
+    // holding rows by position know when they are stale.
+    quint64 generation() const { return m_generation; }
     // Exact match on the leading order fields.
     bool findKey(const QVariantList &values);
     // First row at or after the values in the order; the last row when none.
@@ -108,6 +119,8 @@ Q_SIGNALS:
     void rowsChanged();
     // The current row changed.
     void scrolled();
+    // The cursor was closed: views drop their rows.
+    void closed();
 
 private:
     struct Where {
@@ -116,6 +129,7 @@ private:
     };
     Where buildWhere() const;
     QString orderClause() const;
+    QString comparedColumn(const FieldDef &f) const;
     QString columnList() const;
     void bindWhere(Statement &st, const Where &w, int firstIndex = 1) const;
     void requireOpen() const;
@@ -142,6 +156,8 @@ private:
     std::vector<Cursor *> m_details;
     bool m_readOnly = false;
     bool m_autoTimestamp = true;
+    bool m_caseInsensitive = false;
+    quint64 m_generation = 0;
 
     State m_state = State::Inactive;
     const FieldDefs *m_fields = nullptr;

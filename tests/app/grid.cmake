@@ -1,0 +1,1 @@
+velmora_add_gui_test(tst_tpasscheck tst_tpasscheck.cpp)

@@ -1,0 +1,2 @@
+velmora_add_gui_test(tst_tdbtypegrid tst_tdbtypegrid.cpp)
+velmora_add_gui_test(tst_tdbscrollbar tst_tdbscrollbar.cpp)
