@@ -43,11 +43,9 @@ public:
     }
     void ShowProgress() override { visible = true; }
     void CloseProgress() override {
-        if (visible) {
-            visible = false;
-            ResetSteps();
-            position = 0;
-        }
+        visible = false;
+        ResetSteps();
+        position = 0;
     }
 
     QStringList steps;
