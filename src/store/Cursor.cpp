@@ -241,6 +241,7 @@ void Cursor::close() {
     for (Cursor *d : m_details)
         if (d->isOpen())
             d->masterMoved();
+    Q_EMIT stateChanged();
 }
 
 void Cursor::resetSet() {
@@ -606,6 +607,7 @@ void Cursor::setValue(int index, const QVariant &v) {
     m_buffer[size_t(index)] = normalize(v, f);
     m_changed[size_t(index)] = true;
     m_modified = true;
+    Q_EMIT fieldChanged(index);
 }
 
 // ---------------------------------------------------------------- editing
@@ -633,6 +635,7 @@ void Cursor::append() {
             throw;
         }
     }
+    Q_EMIT stateChanged();
 }
 
 // Rows take their place by the order, so inserting and appending are the same.
@@ -655,6 +658,7 @@ void Cursor::edit() {
     m_modified = false;
     if (afterEdit)
         afterEdit(*this);
+    Q_EMIT stateChanged();
 }
 
 void Cursor::cancel() {
@@ -664,6 +668,7 @@ void Cursor::cancel() {
     m_buffer.clear();
     m_modified = false;
     m_rowLoaded = false;
+    Q_EMIT stateChanged();
 }
 
 void Cursor::post() {

@@ -108,6 +108,11 @@ Q_SIGNALS:
     void rowsChanged();
     // The current row changed.
     void scrolled();
+    // Editing began or ended without a write (append, edit, cancel, close),
+    // so that bound editors show the buffer or the stored row again.
+    void stateChanged();
+    // A field of the edit buffer was set.
+    void fieldChanged(int index);
 
 private:
     struct Where {
