@@ -207,7 +207,8 @@ void Cursor::open() {
         return;
     const QString real = m_db.requireTable(m_table);
     m_table = real;
-    m_fields = &m_db.fieldDefs(real);
+    m_fieldDefs = m_db.fieldDefs(real);
+    m_fields = &m_fieldDefs;
     m_state = State::Browse;
     try {
         m_orderFields = orderFields();

@@ -150,6 +150,8 @@ private:
 
     State m_state = State::Inactive;
     const FieldDefs *m_fields = nullptr;
+    // Own copy: the database drops its cached definitions on a rollback.
+    FieldDefs m_fieldDefs;
     QStringList m_orderFields;
     std::unique_ptr<Statement> m_stream;
     std::unique_ptr<Statement> m_rowStmt;

@@ -93,13 +93,12 @@ void TFieldLink::setDataSource(TDataSource *source) {
     m_source = source;
     if (source)
         source->attach(this);
-    fieldBound();
     reload();
 }
 
 void TFieldLink::setDataField(const QString &field) {
     m_field = field;
-    fieldBound();
+    m_boundIndex = -2;
     reload();
 }
 
@@ -137,6 +136,13 @@ QVariant TFieldLink::fieldValue() const {
 void TFieldLink::reload() {
     if (m_writing)
         return;
+    const Cursor *cursor = m_source ? m_source->dataSet() : nullptr;
+    const int index = fieldIndex();
+    if (cursor != m_boundCursor || index != m_boundIndex) {
+        m_boundCursor = cursor;
+        m_boundIndex = index;
+        fieldBound();
+    }
     applyReadOnly(isEffectivelyReadOnly());
     showValue(fieldValue());
 }

@@ -113,6 +113,9 @@ private:
     QString m_field;
     bool m_readOnly = false;
     bool m_writing = false;
+    // What fieldBound() last saw, so that opening the cursor later re-binds.
+    const Cursor *m_boundCursor = nullptr;
+    int m_boundIndex = -2;
 };
 
 // Accepts the typing of a value of one field type: integers in their range,
