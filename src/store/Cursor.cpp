@@ -220,7 +220,8 @@ void Cursor::open() {
         return;
     const QString real = m_db.requireTable(m_table);
     m_table = real;
-    m_fields = &m_db.fieldDefs(real);
+    m_fieldDefs = m_db.fieldDefs(real);
+    m_fields = &m_fieldDefs;
     m_state = State::Browse;
     try {
         m_orderFields = orderFields();
@@ -256,6 +257,7 @@ void Cursor::close() {
         if (d->isOpen())
             d->masterMoved();
     Q_EMIT closed();
+    Q_EMIT stateChanged();
 }
 
 void Cursor::resetSet() {
@@ -663,6 +665,7 @@ void Cursor::setValue(int index, const QVariant &v) {
     m_buffer[size_t(index)] = normalize(v, f);
     m_changed[size_t(index)] = true;
     m_modified = true;
+    Q_EMIT fieldChanged(index);
 }
 
 // ---------------------------------------------------------------- editing
@@ -690,6 +693,7 @@ void Cursor::append() {
             throw;
         }
     }
+    Q_EMIT stateChanged();
 }
 
 // Rows take their place by the order, so inserting and appending are the same.
@@ -712,6 +716,7 @@ void Cursor::edit() {
     m_modified = false;
     if (afterEdit)
         afterEdit(*this);
+    Q_EMIT stateChanged();
 }
 
 void Cursor::cancel() {
@@ -721,6 +726,7 @@ void Cursor::cancel() {
     m_buffer.clear();
     m_modified = false;
     m_rowLoaded = false;
+    Q_EMIT stateChanged();
 }
 
 void Cursor::post() {

@@ -121,6 +121,11 @@ Q_SIGNALS:
     void scrolled();
     // The cursor was closed: views drop their rows.
     void closed();
+    // Editing began or ended without a write (append, edit, cancel, close),
+    // so that bound editors show the buffer or the stored row again.
+    void stateChanged();
+    // A field of the edit buffer was set.
+    void fieldChanged(int index);
 
 private:
     struct Where {
@@ -161,6 +166,8 @@ private:
 
     State m_state = State::Inactive;
     const FieldDefs *m_fields = nullptr;
+    // Own copy: the database drops its cached definitions on a rollback.
+    FieldDefs m_fieldDefs;
     QStringList m_orderFields;
     std::unique_ptr<Statement> m_stream;
     std::unique_ptr<Statement> m_rowStmt;

@@ -1,0 +1,1 @@
+velmora_add_gui_test(tst_dbcontrols tst_dbcontrols.cpp)
