@@ -1,13 +1,15 @@
 #include "app/CommandLine.h"
 #include "app/Installation.h"
+#include "app/Log.h"
+#include "app/Paths.h"
+#include "app/ProgramStart.h"
+#include "app/Settings.h"
 #include "app/TMessageBoxes.h"
 #include "store/Errors.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QMainWindow>
-#include <QMenuBar>
 #include <QTranslator>
 #include <cstdio>
 
@@ -55,15 +57,18 @@ int main(int argc, char **argv) {
     TMessageBoxes boxes;
     Messages::install(&boxes);
     Engine::setCurrent(&installation.engine());
-
-    // The frame of the program; its menus grow with the windows behind them.
-    QMainWindow frame;
-    frame.setWindowTitle(QStringLiteral("Velmora 5"));
-    QMenu *file = frame.menuBar()->addMenu(QStringLiteral("&Datei"));
-    file->addAction(QStringLiteral("&Beenden"), &frame, &QWidget::close);
-    frame.resize(1024, 720);
-    frame.show();
-    const int rc = QApplication::exec();
+    InitPaths(QApplication::applicationFilePath(), installation.configDir(),
+              installation.engine().path(QString::fromLatin1(Engine::kDblog)),
+              installation.engine().path(QString::fromLatin1(Engine::kDblogCopy)));
+    SetSettingsPath(installation.settingsPath());
+    int rc = 1;
+    try {
+        InitLog();
+        ProgramStart start(installation);
+        rc = start.run();
+    } catch (const VelmoraError &e) {
+        Messages::error(e.message());
+    }
     Messages::install(nullptr);
     return rc;
 }

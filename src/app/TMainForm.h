@@ -1,0 +1,116 @@
+#pragma once
+
+#include "store/Cursor.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QToolBar;
+class QToolButton;
+
+namespace velmora {
+
+class Progress;
+
+// An object on the main window's clipboard (copied entries, rows); the
+// clipboard owns it.
+class CopyObject {
+public:
+    virtual ~CopyObject() = default;
+};
+
+// The program's MDI frame: login values, menus and tool bar, the shared
+// commands the active child binds, the clipboard and the print source.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    using Handler = std::function<void()>;
+
+    explicit TMainForm(Progress *progress = nullptr, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    int LoginPersonNr = 0;
+    int LoginGruppenNr = 0;
+    int LoginTrainerNr = 0;
+
+    // Copies the login of a person into the window: the login values and the
+    // status text "Angemeldet: <Vorname> <Nachname>".
+    void ApplyLogin(int personNr);
+
+    // Shared commands: a child binds its handler while it is active.
+    void SetMenuCommand(int command, bool enable, Handler handler = {});
+    void SetViewMenus(int mode);
+
+    // Clipboard of copied objects.
+    void StartCopyObject(int kind);
+    void AddCopyObject(std::unique_ptr<CopyObject> object);
+    int PasteObjectCount(int kind) const;
+    CopyObject *GetPasteObject(int index) const;
+
+    void SetPrintSource(const QString &title, Cursor *cursor);
+    const QString &printTitle() const { return m_printTitle; }
+    Cursor *printCursor() const { return m_printCursor.data(); }
+
+    QMdiArea *mdiArea() const { return m_mdi; }
+    QAction *action(const QString &objectName) const;
+    QToolBar *toolBar() const { return m_toolBar; }
+    QString statusText(int panel) const;
+
+    // Handlers of the menu items.
+    void CloseAll1Click();
+    void miRelogin1Click();
+    void miOpen1Click();
+    void miSportler1Click();
+    void miToolbar1Click();
+    void miFensterPopup();
+    void miCloseChildClick();
+
+    // The own handlers behind commands 3 (print, page setup); the print
+    // dialog joins them with the printing of the diary.
+    Handler ownPrint;
+    Handler ownPageSetup;
+
+    // Rebuilds the document list for the login values.
+    void RebuildDocumentList();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    QAction *addItem(QMenu *menu, const char *name, const QString &caption, const QString &hint, bool enabled,
+                     const QKeySequence &shortcut = {});
+    void bindDefault(QAction *action, Handler handler);
+    void buildMenus();
+    void buildToolBar();
+    void dispatch(QAction *action);
+
+    Progress *m_progress;
+    QMdiArea *m_mdi = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    QLabel *m_panel0 = nullptr;
+    QLabel *m_panel1 = nullptr;
+    QMenu *m_diagramMenu = nullptr;
+    QMenu *m_windowMenu = nullptr;
+    std::map<QString, QAction *> m_actions;
+    std::map<QAction *, Handler> m_handlers;
+    std::map<QAction *, Handler> m_defaults;
+    // Tool bar buttons that follow a menu item's state and handler.
+    std::map<QAction *, std::vector<QAction *>> m_followers;
+
+    int m_copyKind = 0;
+    std::vector<std::unique_ptr<CopyObject>> m_copyList;
+    QString m_printTitle;
+    QPointer<Cursor> m_printCursor;
+};
+
+} // namespace velmora

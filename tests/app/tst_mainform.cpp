@@ -1,0 +1,230 @@
+#include "app/Settings.h"
+#include "app/TMainForm.h"
+#include "support/ClubFixture.h"
+#include "support/MessageRecorder.h"
+#include "support/TempInstallation.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTest>
+#include <QToolBar>
+
+using namespace velmora;
+using velmora::test::ClubFixture;
+using velmora::test::TempInstallation;
+
+namespace {
+struct Copied : CopyObject {
+    explicit Copied(int *alive) : alive(alive) { ++*alive; }
+    ~Copied() override { --*alive; }
+    int *alive;
+};
+} // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void menuItems_data();
+    void menuItems();
+    void sharedCommands();
+    void printCommandUsesOwnHandlers();
+    void viewMenus_data();
+    void viewMenus();
+    void clipboard();
+    void arrangeItemsFollowActiveChild();
+    void toolBarSetting();
+    void hintsGoToSecondPanel();
+
+private:
+    std::unique_ptr<TempInstallation> m_inst;
+};
+
+void TestMainForm::init() {
+    m_inst = std::make_unique<TempInstallation>(1);
+    settings() = Settings();
+    SetSettingsPath(m_inst->installation().settingsPath());
+    ReadSettings();
+}
+
+void TestMainForm::cleanup() { m_inst.reset(); }
+
+void TestMainForm::menuItems_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("shortcut");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QString>("hint");
+    QTest::newRow("relogin") << "miRelogin" << "neu &Anmelden..." << "" << true << "";
+    QTest::newRow("new athlete") << "miSportler1" << "&Sportler && Gruppe" << "" << true << "Neuen Sportler anlegen";
+    QTest::newRow("new block, later") << "miTable1" << "Formular&baustein" << "" << false << "Tabellenassistenten starten";
+    QTest::newRow("new form, later") << "miTrKz1" << "&Formular" << "" << false << "Formularassistent starten";
+    QTest::newRow("open") << "miOpen1" << "&Öffnen..." << "Ctrl+O" << true << "Öffnet existierender Datenobjekte..";
+    QTest::newRow("save as") << "miSave1" << "&Sichern als..." << "Ctrl+S" << false
+                             << "Sichert aktuelle Daten in einen anderen Datenbereich";
+    QTest::newRow("close") << "miClose2" << "Schlie&ßen" << "" << false << "Schließt das aktuelle Fenster";
+    QTest::newRow("delete, later") << "miDelete" << "Löschen" << "" << false << "ein Datenobjekt löschen";
+    QTest::newRow("print") << "miPrint1" << "&Drucken..." << "" << false << "Druckt den Inhalt des aktuellen Fensters aus";
+    QTest::newRow("import, later") << "miExcange1" << "&Daten einlesen.." << "" << false << "";
+    QTest::newRow("exit") << "miExit1" << "&Beenden" << "" << true << "Beendet das Programm";
+    QTest::newRow("undo") << "miUndo1" << "&Rückgängig" << "Ctrl+Z" << false << "Letzte Änderung rückgängig machen";
+    QTest::newRow("delete row") << "miDel1" << "&Löschen" << "Ctrl+Del" << false << "Ausgewählte Datenzeile löschen";
+    QTest::newRow("new entry") << "miPaste2" << "&Neuer Eintrag..." << "Ctrl+N" << false << "Eine Zeile von einer Vorlage kopieren";
+    QTest::newRow("new line") << "miNewLine" << "Neue &Zeile" << "" << false << "Eine Zeile von einer Vorlage kopieren";
+    QTest::newRow("detail") << "miDetail1" << "D&etailansicht" << "F7" << false << "Daten des Fensters in Detailansicht anzeigen";
+    QTest::newRow("refresh") << "miRefresh1" << "&Aktualisieren" << "F9" << false << "Fensterinhalt aktualisieren";
+    QTest::newRow("cascade") << "miCascade1" << "&Kaskade" << "" << false << "Ordnet alle Fenster vertikal kaskatiert an";
+    QTest::newRow("tool bar") << "miToolbar1" << "&Symbolleiste" << "" << true << "Wollen Sie die Toolbar anzeigen?";
+    QTest::newRow("help") << "miReferenz1" << "Referenz" << "" << false << "Detailierte Referenzinformationen";
+}
+
+void TestMainForm::menuItems() {
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QString, shortcut);
+    QFETCH(bool, enabled);
+    QFETCH(QString, hint);
+    TMainForm form;
+    QAction *a = form.action(name);
+    QVERIFY2(a, qPrintable(name));
+    QCOMPARE(a->text(), caption);
+    QCOMPARE(a->shortcut().toString(), shortcut);
+    QCOMPARE(a->isEnabled(), enabled);
+    QCOMPARE(a->statusTip(), hint);
+}
+
+void TestMainForm::sharedCommands() {
+    TMainForm form;
+    int calls = 0;
+    form.SetMenuCommand(8, true, [&] { ++calls; });
+    QVERIFY(form.action(QStringLiteral("miCopy1"))->isEnabled());
+    QVERIFY(form.action(QStringLiteral("tbCopy"))->isEnabled());
+    form.action(QStringLiteral("miCopy1"))->trigger();
+    form.action(QStringLiteral("tbCopy"))->trigger();
+    QCOMPARE(calls, 2);
+    form.SetMenuCommand(8, false);
+    QVERIFY(!form.action(QStringLiteral("miCopy1"))->isEnabled());
+    QVERIFY(!form.action(QStringLiteral("tbCopy"))->isEnabled());
+    form.action(QStringLiteral("miCopy1"))->setEnabled(true);  // even if forced on, the child's handler is gone
+    form.action(QStringLiteral("miCopy1"))->trigger();
+    QCOMPARE(calls, 2);
+    // Numbers without an item do nothing.
+    for (int n : {7, 12, 19, 22, 26, 200})
+        form.SetMenuCommand(n, true, [&] { ++calls; });
+    QCOMPARE(calls, 2);
+}
+
+void TestMainForm::printCommandUsesOwnHandlers() {
+    TMainForm form;
+    int own = 0, page = 0, child = 0;
+    form.ownPrint = [&] { ++own; };
+    form.ownPageSetup = [&] { ++page; };
+    form.SetMenuCommand(3, true, [&] { ++child; });
+    QVERIFY(form.action(QStringLiteral("miPrint1"))->isEnabled());
+    QVERIFY(form.action(QStringLiteral("miPage1"))->isEnabled());
+    QVERIFY(form.action(QStringLiteral("tbPrint"))->isEnabled());
+    form.action(QStringLiteral("miPrint1"))->trigger();
+    form.action(QStringLiteral("tbPrint"))->trigger();
+    form.action(QStringLiteral("miPage1"))->trigger();
+    QCOMPARE(own, 2);
+    QCOMPARE(page, 1);
+    QCOMPARE(child, 0);
+    form.SetMenuCommand(3, false);
+    QVERIFY(!form.action(QStringLiteral("miPrint1"))->isEnabled());
+    QVERIFY(!form.action(QStringLiteral("miPage1"))->isEnabled());
+    // Command 17 gives "Drucken" to the child.
+    form.SetMenuCommand(17, true, [&] { ++child; });
+    form.action(QStringLiteral("miPrint1"))->trigger();
+    QCOMPARE(child, 1);
+    QCOMPARE(own, 2);
+}
+
+void TestMainForm::viewMenus_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("detail");
+    QTest::addColumn<bool>("diagram");
+    QTest::newRow("0") << 0 << true << false;
+    QTest::newRow("1 result window") << 1 << false << true;
+    QTest::newRow("2") << 2 << false << false;
+    QTest::newRow("3 diary") << 3 << true << false;
+}
+
+void TestMainForm::viewMenus() {
+    QFETCH(int, mode);
+    QFETCH(bool, detail);
+    QFETCH(bool, diagram);
+    TMainForm form;
+    form.SetViewMenus(1);
+    form.SetViewMenus(mode);
+    QCOMPARE(form.action(QStringLiteral("miDetail1"))->isVisible(), detail);
+    QCOMPARE(form.action(QStringLiteral("miOverview1"))->isVisible(), detail);
+    QCOMPARE(form.findChild<QMenu *>(QStringLiteral("miDiagramm1"))->menuAction()->isVisible(), diagram);
+}
+
+void TestMainForm::clipboard() {
+    TMainForm form;
+    int alive = 0;
+    QCOMPARE(form.PasteObjectCount(0), 0);
+    form.StartCopyObject(2);
+    form.AddCopyObject(std::make_unique<Copied>(&alive));
+    form.AddCopyObject(std::make_unique<Copied>(&alive));
+    QCOMPARE(form.PasteObjectCount(2), 2);
+    QCOMPARE(form.PasteObjectCount(3), -1);
+    QVERIFY(form.GetPasteObject(1));
+    QVERIFY(!form.GetPasteObject(2));
+    QVERIFY(!form.GetPasteObject(-1));
+    form.StartCopyObject(3);  // frees the objects
+    QCOMPARE(alive, 0);
+    QCOMPARE(form.PasteObjectCount(3), 0);
+}
+
+void TestMainForm::arrangeItemsFollowActiveChild() {
+    TMainForm form;
+    form.show();
+    form.miFensterPopup();
+    for (const char *n : {"miTile1", "miTileHorizontally1", "miCascade1", "miArrangeIcons1"})
+        QVERIFY(!form.action(QString::fromLatin1(n))->isEnabled());
+    QMdiSubWindow *child = form.mdiArea()->addSubWindow(new QWidget);
+    child->show();
+    form.mdiArea()->setActiveSubWindow(child);
+    form.miFensterPopup();
+    for (const char *n : {"miTile1", "miTileHorizontally1", "miCascade1", "miArrangeIcons1"})
+        QVERIFY(form.action(QString::fromLatin1(n))->isEnabled());
+    form.SetMenuCommand(1, true, [] {});
+    form.action(QStringLiteral("miClose2"))->trigger();
+    QVERIFY(form.mdiArea()->subWindowList().isEmpty());
+}
+
+void TestMainForm::toolBarSetting() {
+    WriteToolbarSetting(false);
+    settings() = Settings();
+    ReadSettings();
+    {
+        TMainForm form;
+        form.show();
+        QVERIFY(!form.toolBar()->isVisible());
+        QVERIFY(!form.action(QStringLiteral("miToolbar1"))->isChecked());
+        form.action(QStringLiteral("miToolbar1"))->trigger();
+        QVERIFY(form.toolBar()->isVisible());
+        QVERIFY(form.action(QStringLiteral("miToolbar1"))->isChecked());
+        form.close();  // writes the setting back
+    }
+    settings() = Settings();
+    settings().Toolbar = false;
+    ReadSettings();
+    QVERIFY(settings().Toolbar);
+}
+
+void TestMainForm::hintsGoToSecondPanel() {
+    TMainForm form;
+    form.show();
+    QStatusTipEvent tip(QStringLiteral("Beendet das Programm"));
+    QCoreApplication::sendEvent(&form, &tip);
+    QCOMPARE(form.statusText(1), QStringLiteral("Beendet das Programm"));
+}
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"
