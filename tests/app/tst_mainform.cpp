@@ -1,10 +1,24 @@
+#include "app/Log.h"
+#include "app/PasswordCode.h"
+#include "app/Paths.h"
 #include "app/Settings.h"
 #include "app/TMainForm.h"
+#include "app/TPassCheck.h"
+#include "people/TSportlerkartei.h"
+#include "store/TFrmOpen.h"
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
+#include "store/Query.h"
+
+#include <QComboBox>
 
 #include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTimer>
+#include <QTreeWidget>
+#include <functional>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -16,6 +30,27 @@ using velmora::test::ClubFixture;
 using velmora::test::TempInstallation;
 
 namespace {
+template <class W>
+void whenShown(std::function<void(W &)> drive) {
+    QTimer::singleShot(0, [drive] {
+        W *w = nullptr;
+        for (int i = 0; i < 200 && !w; ++i) {
+            w = qobject_cast<W *>(QApplication::activeModalWidget());
+            if (!w)
+                QTest::qWait(10);
+        }
+        if (!w)
+            qFatal("modal window did not appear");
+        drive(*w);
+    });
+}
+
+int openRows(Database &db, const QString &type) {
+    Query q(db, QStringLiteral("select count(*) as n from OPEN where Type = '%1'").arg(type));
+    q.open();
+    return q.value(0).toInt();
+}
+
 struct Copied : CopyObject {
     explicit Copied(int *alive) : alive(alive) { ++*alive; }
     ~Copied() override { --*alive; }
@@ -38,6 +73,9 @@ private Q_SLOTS:
     void arrangeItemsFollowActiveChild();
     void toolBarSetting();
     void hintsGoToSecondPanel();
+    void reloginChangesLoginAndList();
+    void reloginCancelledKeepsLogin();
+    void openPersonCard();
 
 private:
     std::unique_ptr<TempInstallation> m_inst;
@@ -224,6 +262,78 @@ void TestMainForm::hintsGoToSecondPanel() {
     QStatusTipEvent tip(QStringLiteral("Beendet das Programm"));
     QCoreApplication::sendEvent(&form, &tip);
     QCOMPARE(form.statusText(1), QStringLiteral("Beendet das Programm"));
+}
+
+void TestMainForm::reloginChangesLoginAndList() {
+    ClubFixture club(m_inst->db());
+    InitPaths(m_inst->dir() + QStringLiteral("/velmora5"), m_inst->dir(), m_inst->dir(), m_inst->dir());
+    InitLog();
+    m_inst->db().exec(QStringLiteral("UPDATE PERSON SET Paßwort = %1, Status = 'T' WHERE PersonNr = %2")
+                          .arg(PasswordCode(ClubFixture::kPaul, QStringLiteral("paul")))
+                          .arg(ClubFixture::kPaul));
+    TMainForm form;
+    form.ApplyLogin(ClubFixture::kCoach);
+    QCOMPARE(form.LoginTrainerNr, ClubFixture::kCoach);
+    form.RebuildDocumentList();
+    QCOMPARE(openRows(m_inst->db(), QStringLiteral("P")), 3);
+    whenShown<TPassCheck>([](TPassCheck &login) {
+        QVERIFY(login.locatePerson(ClubFixture::kPaul));
+        login.setPassword(QStringLiteral("paul"));
+        login.btnOkClick();
+    });
+    form.miRelogin1Click();
+    QCOMPARE(form.LoginPersonNr, ClubFixture::kPaul);
+    QCOMPARE(form.LoginGruppenNr, ClubFixture::kJugend);
+    QCOMPARE(form.LoginTrainerNr, ClubFixture::kPaul);
+    QCOMPARE(form.statusText(0), QStringLiteral("Angemeldet: Paul Meier"));
+    // Paul sees himself and Anna, who lets her group read.
+    QCOMPARE(openRows(m_inst->db(), QStringLiteral("P")), 2);
+}
+
+void TestMainForm::reloginCancelledKeepsLogin() {
+    ClubFixture club(m_inst->db());
+    TMainForm form;
+    form.ApplyLogin(ClubFixture::kCoach);
+    QCOMPARE(openRows(m_inst->db(), QStringLiteral("P")), 0);
+    whenShown<TPassCheck>([](TPassCheck &login) { login.btnAbbruchClick(); });
+    form.miRelogin1Click();
+    QCOMPARE(form.LoginPersonNr, ClubFixture::kCoach);
+    QCOMPARE(openRows(m_inst->db(), QStringLiteral("P")), 3);  // rebuilt all the same
+}
+
+void TestMainForm::openPersonCard() {
+    ClubFixture club(m_inst->db());
+    test::MessageRecorder messages;
+    TMainForm form;
+    form.ApplyLogin(ClubFixture::kCoach);
+    form.RebuildDocumentList();
+    bool cardShown = false, readOnly = false;
+    whenShown<TFrmOpen>([&](TFrmOpen &open) {
+        open.btnErweitertClick();
+        open.findChild<QComboBox *>(QStringLiteral("cbxSelect"))->setCurrentIndex(3);
+        auto *tree = open.findChild<QTreeWidget *>(QStringLiteral("tvOpen"));
+        QTreeWidgetItem *leaf = nullptr;
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            QTreeWidgetItem *g = tree->topLevelItem(i);
+            if (g->text(0) == QLatin1String("Sportler & Gruppen"))
+                for (int j = 0; j < g->childCount(); ++j)
+                    if (g->child(j)->text(0).startsWith(QLatin1String("Meier")))
+                        leaf = g->child(j);
+        }
+        QVERIFY(leaf);
+        tree->setCurrentItem(leaf);
+        whenShown<TSportlerkartei>([&](TSportlerkartei &card) {
+            cardShown = true;
+            readOnly = card.findChild<QLineEdit *>(QStringLiteral("dbfNachname"))->isReadOnly();
+            QCOMPARE(card.personNr(), ClubFixture::kPaul);
+            card.btnCancelClick();
+        });
+        open.btnOeffnenClick();
+    });
+    form.miOpen1Click();
+    QVERIFY(cardShown);
+    QVERIFY(!readOnly);  // the coach's own athlete
+    QCOMPARE(form.LoginGruppenNr, ClubFixture::kJugend);
 }
 
 QTEST_MAIN(TestMainForm)
