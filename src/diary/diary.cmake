@@ -1,0 +1,3 @@
+target_sources(velmora_core PRIVATE
+  DiaryListQuery.cpp DiaryListQuery.h
+)

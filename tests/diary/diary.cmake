@@ -1,0 +1,1 @@
+velmora_add_test(tst_diarylistquery tst_diarylistquery.cpp)
