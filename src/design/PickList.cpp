@@ -177,9 +177,13 @@ bool PickList::canAssign() {
     return !m_readOnly && m_open && (m_values->isEditing() || !m_values->isEmpty());
 }
 
-bool PickList::canRemove() { return !m_readOnly && m_open && !m_assigned->isEmpty(); }
+bool PickList::canRemove() {
+    return !m_readOnly && m_open && !m_assigned->isEmpty();
+}
 
-bool PickList::canMoveUp() { return canRemove() && m_assigned->recNo() > 0; }
+bool PickList::canMoveUp() {
+    return canRemove() && m_assigned->recNo() > 0;
+}
 
 bool PickList::canMoveDown() {
     return canRemove() && m_assigned->recNo() >= 0 && m_assigned->recNo() < m_assigned->recordCount() - 1;
@@ -258,9 +262,13 @@ bool PickList::remove() {
     return true;
 }
 
-bool PickList::moveUp() { return moveBy(-1); }
+bool PickList::moveUp() {
+    return moveBy(-1);
+}
 
-bool PickList::moveDown() { return moveBy(1); }
+bool PickList::moveDown() {
+    return moveBy(1);
+}
 
 bool PickList::moveBy(int step) {
     requireWritable();

@@ -26,8 +26,8 @@ public:
         int feldNr = 0;
     };
 
-    static const QString kReadOnly;      // "Datenmenge nur mit Leseberechtigung geöffnet!"
-    static const QString kForeignValue;  // editing another coach's value
+    static const QString kReadOnly;     // "Datenmenge nur mit Leseberechtigung geöffnet!"
+    static const QString kForeignValue; // editing another coach's value
     // The window's controls the refusals name.
     static constexpr const char *kValueControl = "dbfValue";
 
@@ -100,10 +100,10 @@ private:
     bool m_marksWritable = false;
     int m_nextOrder = 1;
     QSet<int> m_marked;
-    std::unique_ptr<Cursor> m_values;    // what the window shows and edits
-    std::unique_ptr<Cursor> m_assigned;  // what the window shows
-    std::unique_ptr<Cursor> m_marks;     // writes State only
-    std::unique_ptr<Cursor> m_work;      // writes TRuseVAL
+    std::unique_ptr<Cursor> m_values;   // what the window shows and edits
+    std::unique_ptr<Cursor> m_assigned; // what the window shows
+    std::unique_ptr<Cursor> m_marks;    // writes State only
+    std::unique_ptr<Cursor> m_work;     // writes TRuseVAL
 };
 
 } // namespace velmora

@@ -23,7 +23,9 @@ template <class T> T *named(T *control, const char *name) {
 }
 } // namespace
 
-TIndexValues::TIndexValues(QWidget *parent) : QDialog(parent) { buildControls(); }
+TIndexValues::TIndexValues(QWidget *parent) : QDialog(parent) {
+    buildControls();
+}
 
 TIndexValues::TIndexValues(int formularNr, int tableNr, int feldNr, int personNr, bool readOnly,
                            const QString &displayName, QWidget *parent)
@@ -142,7 +144,8 @@ bool TIndexValues::prepare() {
     CursorModel *valuesModel = dbgValue->setDataCursor(&list.values());
     valuesModel->setColumns({CursorModel::Column(QStringLiteral("Value"), QStringLiteral("Value"), 24, false, true)});
     m_assignedModel = new AssignedValuesModel(
-        &list.assigned(), [this](int valueNr) { return m_pickList ? m_pickList->valueText(valueNr) : QString(); }, this);
+        &list.assigned(), [this](int valueNr) { return m_pickList ? m_pickList->valueText(valueNr) : QString(); },
+        this);
     dbguseVAL->setCursorModel(m_assignedModel);
     dsValue->setDataSet(&list.values());
 
@@ -255,7 +258,9 @@ void TIndexValues::btnNewClick() {
         dbfValue->setFocus();
 }
 
-void TIndexValues::btnOkClick() { accept(); }
+void TIndexValues::btnOkClick() {
+    accept();
+}
 
 void TIndexValues::dbgValueDblClick() {
     if (btnAdd->isEnabled())

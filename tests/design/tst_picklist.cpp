@@ -11,7 +11,7 @@ using velmora::test::ClubFixture;
 namespace {
 constexpr int kAlpha = ClubFixture::kBase + 3;
 constexpr int kBeta = ClubFixture::kBase + 4;
-constexpr int kFremd = ClubFixture::kBase + 5;  // created by Otto
+constexpr int kFremd = ClubFixture::kBase + 5; // created by Otto
 
 const PickList::Field kBelastung{ClubFixture::kForm, ClubFixture::kBlock, 3};
 const PickList::Field kOtherField{ClubFixture::kForm, ClubFixture::kBlock, 2};
@@ -28,8 +28,9 @@ void addValue(Database &db, int nr, const QString &text, int owner) {
 
 // The stored list of a field as "Order:Value" in Order.
 QStringList storedList(Database &db, const PickList::Field &f) {
-    Statement st(db, QStringLiteral("SELECT u.\"Order\", v.Value FROM TRuseVAL u LEFT JOIN TRVALUE v ON v.ValueNr = u.ValueNr"
-                                    " WHERE u.FormularNr = ? AND u.TableNr = ? AND u.FeldNr = ? ORDER BY u.\"Order\""));
+    Statement st(
+        db, QStringLiteral("SELECT u.\"Order\", v.Value FROM TRuseVAL u LEFT JOIN TRVALUE v ON v.ValueNr = u.ValueNr"
+                           " WHERE u.FormularNr = ? AND u.TableNr = ? AND u.FeldNr = ? ORDER BY u.\"Order\""));
     st.bind(1, f.formularNr);
     st.bind(2, f.tableNr);
     st.bind(3, f.feldNr);
@@ -84,6 +85,7 @@ private Q_SLOTS:
     void failedMoveLeavesTheOrderWhole();
     void failedAssignWritesNothing();
     void valueListedTwiceStaysMarked();
+    void valueWithoutStateIsOffered();
 
 private:
     std::unique_ptr<test::TempInstallation> m_inst;
@@ -112,11 +114,11 @@ void TestPickList::orders_data() {
 
     QTest::newRow("assign appends") << QStringList{"+Alpha", "+Beta"}
                                     << QStringList{"1:locker", "2:intensiv", "3:Alpha", "4:Beta"};
-    QTest::newRow("remove keeps the other orders") << QStringList{"+Alpha", "-intensiv"}
-                                                   << QStringList{"1:locker", "3:Alpha"};
+    QTest::newRow("remove keeps the other orders")
+        << QStringList{"+Alpha", "-intensiv"} << QStringList{"1:locker", "3:Alpha"};
     QTest::newRow("remove the first") << QStringList{"-locker"} << QStringList{"2:intensiv"};
-    QTest::newRow("assign after remove counts on") << QStringList{"-intensiv", "+Beta"}
-                                                   << QStringList{"1:locker", "3:Beta"};
+    QTest::newRow("assign after remove counts on")
+        << QStringList{"-intensiv", "+Beta"} << QStringList{"1:locker", "3:Beta"};
     QTest::newRow("move up") << QStringList{"+Alpha", "^Alpha"} << QStringList{"1:locker", "2:Alpha", "3:intensiv"};
     QTest::newRow("move down") << QStringList{"vlocker"} << QStringList{"1:intensiv", "2:locker"};
     QTest::newRow("move down twice") << QStringList{"+Alpha", "vlocker", "vlocker"}
@@ -125,10 +127,9 @@ void TestPickList::orders_data() {
                                        << QStringList{"1:Alpha", "3:locker", "4:Beta"};
     QTest::newRow("first cannot move up") << QStringList{"^locker"} << QStringList{"1:locker", "2:intensiv"};
     QTest::newRow("last cannot move down") << QStringList{"vintensiv"} << QStringList{"1:locker", "2:intensiv"};
-    QTest::newRow("remove all, assign again") << QStringList{"-locker", "-intensiv", "+Beta"}
-                                              << QStringList{"3:Beta"};
-    QTest::newRow("up then down restores") << QStringList{"^intensiv", "vintensiv"}
-                                           << QStringList{"1:locker", "2:intensiv"};
+    QTest::newRow("remove all, assign again") << QStringList{"-locker", "-intensiv", "+Beta"} << QStringList{"3:Beta"};
+    QTest::newRow("up then down restores")
+        << QStringList{"^intensiv", "vintensiv"} << QStringList{"1:locker", "2:intensiv"};
 }
 
 void TestPickList::orders() {
@@ -153,7 +154,8 @@ void TestPickList::orders() {
                     done = list.remove();
                 } else {
                     const bool up = step.startsWith(QLatin1Char('^'));
-                    QCOMPARE(up ? list.canMoveUp() : list.canMoveDown(), before != (up ? 0 : list.assigned().recordCount() - 1));
+                    QCOMPARE(up ? list.canMoveUp() : list.canMoveDown(),
+                             before != (up ? 0 : list.assigned().recordCount() - 1));
                     done = up ? list.moveUp() : list.moveDown();
                     // The moved row stays current.
                     if (done) {
@@ -218,7 +220,7 @@ void TestPickList::marksWhileOpenClearedAfterClose() {
             list.close();
             QVERIFY(!list.isOpen());
             QCOMPARE(markedValues(db()), QStringList());
-            list.close();  // a second close does nothing
+            list.close(); // a second close does nothing
         }
     }
     QCOMPARE(markedValues(db()), QStringList());
@@ -348,7 +350,7 @@ void TestPickList::newValueGetsKeyAndOwner() {
     QVERIFY(c.findKey({key}));
     QCOMPARE(c.asInt(QStringLiteral("PersonNr")), ClubFixture::kPaul);
     QCOMPARE(c.asInt(QStringLiteral("State")), 0);
-    QCOMPARE(c.asString(QStringLiteral("Value")), QStringLiteral("Zielrennen mit sehr lang"));  // 24 characters
+    QCOMPARE(c.asString(QStringLiteral("Value")), QStringLiteral("Zielrennen mit sehr lang")); // 24 characters
     QVERIFY(c.asDateTime(QStringLiteral("Timestamp")) >= before);
     // It is offered and current, so it can be assigned at once.
     QCOMPARE(list.values().asInt(QStringLiteral("ValueNr")), key);
@@ -374,7 +376,8 @@ void TestPickList::failedMoveLeavesTheOrderWhole() {
     list.assigned().first();
     QVERIFY_THROWS_EXCEPTION(EngineError, list.moveDown());
     QCOMPARE(storedList(db(), kBelastung), (QStringList{"1:locker", "2:intensiv"}));
-    QCOMPARE(list.orders(), (std::vector<std::pair<int, int>>{{1, ClubFixture::kValueLocker}, {2, ClubFixture::kValueIntensiv}}));
+    QCOMPARE(list.orders(),
+             (std::vector<std::pair<int, int>>{{1, ClubFixture::kValueLocker}, {2, ClubFixture::kValueIntensiv}}));
     db().exec(QStringLiteral("DROP TRIGGER fail_move"));
     // The list works on afterwards.
     list.assigned().first();
@@ -421,6 +424,16 @@ void TestPickList::valueListedTwiceStaysMarked() {
     QVERIFY(list.remove());
     QCOMPARE(markedValues(db()), QStringList{"intensiv"});
     QVERIFY(availableTexts(list).contains(QStringLiteral("locker")));
+}
+
+void TestPickList::valueWithoutStateIsOffered() {
+    db().exec(QStringLiteral("UPDATE TRVALUE SET State = NULL WHERE ValueNr = %1").arg(kBeta));
+    PickList list(db(), ClubFixture::kSerial);
+    list.open(kBelastung, ClubFixture::kCoach, false);
+    QCOMPARE(availableTexts(list), (QStringList{"Alpha", "Beta", "fremd"}));
+    QVERIFY(list.values().locate(QStringLiteral("Value"), QStringLiteral("Beta")));
+    QVERIFY(list.assign());
+    QVERIFY(!availableTexts(list).contains(QStringLiteral("Beta")));
 }
 
 QTEST_GUILESS_MAIN(TestPickList)

@@ -14,7 +14,7 @@ using namespace velmora;
 using velmora::test::ClubFixture;
 
 namespace {
-constexpr int kFremd = ClubFixture::kBase + 3;  // created by Otto
+constexpr int kFremd = ClubFixture::kBase + 3; // created by Otto
 constexpr int kAlpha = ClubFixture::kBase + 4;
 
 template <class T> T *control(QWidget &w, const char *name) {
@@ -43,8 +43,9 @@ QStringList shown(TDBTypeGrid *grid) {
 }
 
 QStringList storedList(Database &db) {
-    Statement st(db, QStringLiteral("SELECT u.\"Order\", v.Value FROM TRuseVAL u JOIN TRVALUE v ON v.ValueNr = u.ValueNr"
-                                    " WHERE u.FormularNr = ? AND u.TableNr = ? AND u.FeldNr = 3 ORDER BY u.\"Order\""));
+    Statement st(db,
+                 QStringLiteral("SELECT u.\"Order\", v.Value FROM TRuseVAL u JOIN TRVALUE v ON v.ValueNr = u.ValueNr"
+                                " WHERE u.FormularNr = ? AND u.TableNr = ? AND u.FeldNr = 3 ORDER BY u.\"Order\""));
     st.bind(1, ClubFixture::kForm);
     st.bind(2, ClubFixture::kBlock);
     QStringList list;
@@ -130,7 +131,7 @@ void TestTIndexValues::opensWithCaptionListsAndMarks() {
     QCOMPARE(markCount(db()), 2);
     QVERIFY(control<QPushButton>(*w, "btnAdd")->isEnabled());
     QVERIFY(control<QPushButton>(*w, "btnRemove")->isEnabled());
-    QVERIFY(!control<QPushButton>(*w, "btnUp")->isEnabled());  // on the first row
+    QVERIFY(!control<QPushButton>(*w, "btnUp")->isEnabled()); // on the first row
     QVERIFY(control<QPushButton>(*w, "btnDown")->isEnabled());
     QCOMPARE(control<QPushButton>(*w, "btnNew")->toolTip(), QStringLiteral("Neuen Indexwert erstellen"));
     QVERIFY(m_messages->entries().isEmpty());
@@ -271,7 +272,8 @@ void TestTIndexValues::readOnlyWindow() {
     w->btnNewClick();
     w->btnAddClick();
     QCOMPARE(m_messages->texts(test::MessageRecorder::Kind::Error),
-             (QStringList{"Datenmenge nur mit Leseberechtigung geöffnet!", "Datenmenge nur mit Leseberechtigung geöffnet!"}));
+             (QStringList{"Datenmenge nur mit Leseberechtigung geöffnet!",
+                          "Datenmenge nur mit Leseberechtigung geöffnet!"}));
     QCOMPARE(db().rowCount(QStringLiteral("TRVALUE")), 4);
     QCOMPARE(storedList(db()), (QStringList{"1:locker", "2:intensiv"}));
     w->btnOkClick();
