@@ -284,10 +284,11 @@ void TTrFieldEditor::enterRangePage() {
         e->setInputMask(mask);
         e->setReadOnly(m_readOnly);
     }
-    // A one-digit hour fills the mask from its second place.
+    // A one-digit hour fills the mask from its second place; the mask's
+    // blank character keeps the first one free.
     auto preset = [this](const QString &line) {
         if (m_code == QLatin1Char('Z') && line.indexOf(QLatin1Char(':')) == 1)
-            return QLatin1Char(' ') + line;
+            return QLatin1Char('_') + line;
         return line;
     };
     txtKleinsterWert->setText(range ? preset(lines.value(0)) : QString());
