@@ -421,19 +421,24 @@ void TestTTrTable::cancelledFieldLeavesNoRow() {
 
 void TestTTrTable::deleteField() {
     auto t = newDesigner(QStringLiteral("Lauf"));
-    for (const char *name : {"A", "B"}) {
-        whenShown<TTrFieldEditor>([name](TTrFieldEditor &ed) {
-            fillField(ed, QString::fromLatin1(name), QString::fromLatin1(name), "rbtCheckbox", {});
+    for (const char *choice : {"rbtIndexfeld", "rbtCheckbox"}) {
+        whenShown<TTrFieldEditor>([choice](TTrFieldEditor &ed) {
+            const QString name = QString::fromLatin1(choice).mid(3);
+            fillField(ed, name, name, choice, {});
         });
         t->btnNeuesFeldClick();
     }
+    // Only an index field (and an indicator) admits nothing but its list values.
+    QVERIFY(fieldRow(db(), 65537, 1).value("Strikt").toBool());
+    QCOMPARE(fieldRow(db(), 65537, 1).value("Typ").toString(), QStringLiteral("X"));
+    QVERIFY(!fieldRow(db(), 65537, 2).value("Strikt").toBool());
     QVERIFY(t->design().fields().findKey({65537, 1}));
     t->btnFeldLoeschenClick();
     QCOMPARE(m_messages->texts(), QStringList());
     Query q(db(), QStringLiteral("select Feldname from TRFIELD where TableNr = 65537"));
     q.open();
     QCOMPARE(q.recordCount(), 1);
-    QCOMPARE(q.value(0).toString(), QStringLiteral("B"));
+    QCOMPARE(q.value(0).toString(), QStringLiteral("Checkbox"));
     t->btnFeldLoeschenClick();
     QVERIFY(!control<QPushButton>(*t, "btnFeldLoeschen")->isEnabled());
     QVERIFY(!control<QPushButton>(*t, "btnOk")->isEnabled());
