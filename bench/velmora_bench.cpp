@@ -3,6 +3,7 @@
 //
 //   velmora_bench [--rows N] [--runs K]
 #include "app/Installation.h"
+#include "design/BlockDesign.h"
 #include "store/Cursor.h"
 #include "store/DocumentList.h"
 #include "store/Query.h"
@@ -144,6 +145,46 @@ void benchDocumentList(int runs) {
     std::printf("document list: %d persons and groups, %d other objects, %d rows listed\n", people, others, rows);
     report("document list rebuild", ours, direct, 3.0);
 }
+// Finishing a new block of 40 fields (form 0, layout, block table with its
+// index, index description); the block and its fields are written untimed
+// before each run, as the designer has them when "Fertig" is pressed.
+void benchFinishBlock(int runs) {
+    QTemporaryDir dir;
+    Installation inst(dir.path());
+    inst.initialize(1);
+    Database &db = inst.dblog();
+    const QString idx = dir.path() + QStringLiteral("/velmora5.IDX");
+    const char *codes = "ACXMIFNZLS";
+    std::vector<double> times;
+    for (int run = 0; run <= runs; ++run) {
+        BlockDesign design(db, 1);
+        design.openNew(65538);
+        design.block().setValue(QStringLiteral("Name"), QStringLiteral("Baustein %1").arg(run));
+        {
+            Transaction tx(db);
+            for (int i = 0; i < 40; ++i) {
+                design.appendField();
+                Cursor &f = design.fields();
+                f.setValue(QStringLiteral("Feldname"), QStringLiteral("Feld%1").arg(i + 1));
+                f.setValue(QStringLiteral("Beschreibung"), QStringLiteral("Feld %1").arg(i + 1));
+                f.setValue(QStringLiteral("Prefix"), QStringLiteral("Feld %1").arg(i + 1));
+                f.setValue(QStringLiteral("Typ"), QString(QLatin1Char(codes[i % 10])));
+                f.setValue(QStringLiteral("Größe"), 20);
+                f.setValue(QStringLiteral("Werte"), QStringLiteral("0\n100"));
+                f.post();
+            }
+            tx.commit();
+        }
+        QElapsedTimer t;
+        t.start();
+        design.finish(idx);
+        if (run > 0)  // the first run warms the caches
+            times.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("%-44s %9.2f ms   (min %.2f, max %.2f; target < 100 ms)\n", "finishing a block of 40 fields",
+                times[times.size() / 2], times.front(), times.back());
+}
 } // namespace
 
 int main(int argc, char **argv) {
@@ -207,6 +248,7 @@ int main(int argc, char **argv) {
     });
     report("translated aggregate query", translated, direct, 1.1);
     benchDocumentList(runs);
+    benchFinishBlock(runs);
     std::printf("(checksum %lld)\n", sink);
     return 0;
 }
