@@ -17,7 +17,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -38,12 +38,29 @@ QLabel *label(const QString &text, const char *name) {
     return l;
 }
 
-// Space on a list acts like its arrow button, as a double click does.
-void onSpace(QWidget *list, QObject *receiver, const std::function<void()> &action) {
-    auto *shortcut = new QShortcut(QKeySequence(Qt::Key_Space), list);
-    shortcut->setContext(Qt::WidgetShortcut);
-    QObject::connect(shortcut, &QShortcut::activated, receiver, action);
-}
+// Space on a list acts like its arrow button, as a double click does. A
+// filter rather than a shortcut: the views use Space for selecting.
+class SpaceKey : public QObject {
+public:
+    SpaceKey(QWidget *view, std::function<void()> action) : QObject(view), m_action(std::move(action)) {
+        view->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space &&
+            static_cast<QKeyEvent *>(event)->modifiers() == Qt::NoModifier) {
+            m_action();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_action;
+};
+
+void onSpace(QWidget *view, const std::function<void()> &action) { new SpaceKey(view, action); }
 
 int currentKey(QListWidget *list) {
     QListWidgetItem *item = list->currentItem();
@@ -132,8 +149,8 @@ void TTrKz::buildControls() {
     connect(btnEntfernen, &QPushButton::clicked, this, &TTrKz::btnEntfernenClick);
     connect(lbxVerfuegbar, &QListWidget::itemDoubleClicked, this, [this] { btnEinfuegenClick(); });
     connect(lbxAusgewaehlt, &QListWidget::itemDoubleClicked, this, [this] { btnEntfernenClick(); });
-    onSpace(lbxVerfuegbar, this, [this] { btnEinfuegenClick(); });
-    onSpace(lbxAusgewaehlt, this, [this] { btnEntfernenClick(); });
+    onSpace(lbxVerfuegbar, [this] { btnEinfuegenClick(); });
+    onSpace(lbxAusgewaehlt, [this] { btnEntfernenClick(); });
     btnZurueck3 = named(new QPushButton(QStringLiteral("Zurück")), "btnZurueck3");
     btnWeiter3 = named(new QPushButton(QStringLiteral("Weiter")), "btnWeiter3");
     connect(btnZurueck3, &QPushButton::clicked, this, &TTrKz::btnZurueckClick);
@@ -167,7 +184,7 @@ void TTrKz::buildControls() {
     dbgFelder->setSelectionMode(QAbstractItemView::SingleSelection);
     dbgFelder->horizontalHeader()->setStretchLastSection(true);
     connect(dbgFelder, &QTableWidget::cellDoubleClicked, this, [this] { btnFeldBearbeitenClick(); });
-    onSpace(dbgFelder, this, [this] { btnFeldBearbeitenClick(); });
+    onSpace(dbgFelder, [this] { btnFeldBearbeitenClick(); });
     btnFeldBearbeiten = named(new QPushButton(QStringLiteral("Feld bearbeiten")), "btnFeldBearbeiten");
     connect(btnFeldBearbeiten, &QPushButton::clicked, this, &TTrKz::btnFeldBearbeitenClick);
     cbxVorausfuellen =
