@@ -1,0 +1,364 @@
+#include "app/Settings.h"
+#include "design/FormDesign.h"
+#include "design/TFFieldEditor.h"
+#include "design/TTrKz.h"
+#include "diary/FormElementCache.h"
+#include "store/DBControls.h"
+#include "support/ClubFixture.h"
+#include "support/MessageRecorder.h"
+#include "support/TempInstallation.h"
+#include "FormsFixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+using namespace velmora;
+using velmora::test::ClubFixture;
+using namespace velmora::test::forms;
+
+namespace {
+template <class T> T *control(QWidget &w, const char *name) {
+    T *c = w.findChild<T *>(QString::fromLatin1(name));
+    if (!c)
+        qFatal("no control %s", name);
+    return c;
+}
+
+template <class W> void whenShown(std::function<void(W &)> drive) {
+    QTimer::singleShot(0, [drive] {
+        W *w = nullptr;
+        for (int i = 0; i < 200 && !w; ++i) {
+            w = qobject_cast<W *>(QApplication::activeModalWidget());
+            if (!w)
+                QTest::qWait(10);
+        }
+        if (!w)
+            qFatal("modal window did not appear");
+        drive(*w);
+        // A failed check returns early from drive; the window must not stay open.
+        if (w->isVisible())
+            w->reject();
+    });
+}
+
+QStringList items(QListWidget *list) {
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+bool select(QListWidget *list, const QString &text) {
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->text() == text) {
+            list->setCurrentRow(i);
+            return true;
+        }
+    return false;
+}
+
+int formTrNr(Database &db) {
+    return count(db, QStringLiteral("SELECT TrNr FROM TR WHERE FormularNr = ? AND Art = 1"), {ClubFixture::kForm});
+}
+
+int allFormRows(Database &db) {
+    int n = 0;
+    for (const char *t : {"TR", "TRuseTBL", "FFIELD", "TRuseVAL"})
+        n += count(db, QStringLiteral("SELECT count(*) FROM %1").arg(QString::fromLatin1(t)));
+    return n;
+}
+} // namespace
+
+class TestTTrKz : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void newFormWalkedThrough();
+    void readOnlyFormOfAnotherAuthor();
+    void cancelNewFormLeavesNoRows();
+    void missingFormIsReported();
+    void listFieldStoresItsValues();
+    void indexFieldCallsThePickListEditor();
+    void labelsFollowThePresentation_data();
+    void labelsFollowThePresentation();
+    void fieldEditorCancelKeepsTheRow();
+
+private:
+    std::unique_ptr<test::TempInstallation> m_inst;
+    std::unique_ptr<ClubFixture> m_club;
+    std::unique_ptr<test::MessageRecorder> m_messages;
+    Database &db() { return m_inst->db(); }
+    // A new form with Kraft, standing on the "Felder" page.
+    void designKraftForm(TTrKz &w);
+};
+
+void TestTTrKz::init() {
+    m_inst = std::make_unique<test::TempInstallation>(ClubFixture::kSerial);
+    m_club = std::make_unique<ClubFixture>(db());
+    addKraftBlock(db());
+    m_messages = std::make_unique<test::MessageRecorder>();
+    settings().SerienNr = ClubFixture::kSerial;
+    LoadFormElementCache(db(), nullptr);
+}
+
+void TestTTrKz::cleanup() {
+    FormElementCache().Clear();
+    m_messages.reset();
+    m_club.reset();
+    m_inst.reset();
+}
+
+void TestTTrKz::designKraftForm(TTrKz &w) {
+    QVERIFY(w.prepare());
+    control<QPlainTextEdit>(w, "dbfBeschreibung")->setPlainText(QStringLiteral("Kraftformular\nmit Gewichten"));
+    w.btnWeiter1Click();
+    w.btnWeiter2Click();
+    QVERIFY(select(control<QListWidget>(w, "lbxVerfuegbar"), QStringLiteral("Kraft")));
+    w.btnEinfuegenClick();
+    w.btnWeiter3Click();
+    QCOMPARE(w.currentPage(), 3);
+}
+
+void TestTTrKz::newFormWalkedThrough() {
+    TTrKz w(ClubFixture::kJugend, 0, 0, false);
+    QVERIFY(w.prepare());
+    QCOMPARE(w.windowTitle(), QStringLiteral("Formularassistent"));
+    auto *weiter1 = control<QPushButton>(w, "btnWeiter1");
+    QVERIFY(!weiter1->isEnabled());
+    control<QPlainTextEdit>(w, "dbfBeschreibung")->setPlainText(QStringLiteral("Kraftformular\nmit Gewichten"));
+    QVERIFY(weiter1->isEnabled());
+    w.btnWeiter1Click();
+    QCOMPARE(w.currentPage(), 1);
+    QVERIFY(control<QRadioButton>(w, "rbDetails")->isChecked());
+    control<QRadioButton>(w, "rbZyklensumme")->click();
+    w.btnWeiter2Click();
+    QCOMPARE(w.currentPage(), 2);
+
+    auto *left = control<QListWidget>(w, "lbxVerfuegbar");
+    auto *right = control<QListWidget>(w, "lbxAusgewaehlt");
+    QCOMPARE(items(left), (QStringList{QStringLiteral("Kraft"), QStringLiteral("Lauf")}));
+    QVERIFY(items(right).isEmpty());
+    QVERIFY(!control<QPushButton>(w, "btnWeiter3")->isEnabled());
+    QVERIFY(!control<QPushButton>(w, "btnEntfernen")->isEnabled());
+    QVERIFY(select(left, QStringLiteral("Kraft")));
+    w.btnEinfuegenClick();
+    QCOMPARE(items(left), QStringList{QStringLiteral("Lauf")});
+    QCOMPARE(items(right), QStringList{QStringLiteral("Kraft")});
+    // Space on the left list includes as ">" does.
+    left->setFocus();
+    QVERIFY(select(left, QStringLiteral("Lauf")));
+    QTest::keyClick(left, Qt::Key_Space);
+    QCOMPARE(items(right), (QStringList{QStringLiteral("Kraft"), QStringLiteral("Lauf")}));
+    QVERIFY(select(right, QStringLiteral("Lauf")));
+    w.btnEntfernenClick();
+    QCOMPARE(items(right), QStringList{QStringLiteral("Kraft")});
+    w.btnWeiter3Click();
+    QCOMPARE(w.currentPage(), 3);
+
+    auto *grid = control<QTableWidget>(w, "dbgFelder");
+    QCOMPARE(grid->rowCount(), 3);  // block 0's fields are not listed
+    QCOMPARE(grid->item(0, 0)->text(), QStringLiteral("Kraft"));
+    QCOMPARE(grid->item(2, 1)->text(), QStringLiteral("Farbe"));
+    auto *fillIn = control<QCheckBox>(w, "cbxVorausfuellen");
+    QCOMPARE(fillIn->text(), QStringLiteral("Formular mit Defaultwerten vorausfüllen"));
+    QVERIFY(fillIn->isChecked());
+    fillIn->setChecked(false);
+    w.btnFertigClick();
+
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+    QCOMPARE(w.SerienNr(), 1);
+    QCOMPARE(w.TrNr(), 7);
+    QCOMPARE(w.FormularNr(), ClubFixture::kBase + 2);
+    QCOMPARE(w.FormName(), QStringLiteral("Kraftformular"));
+    QVERIFY(!w.FillIn());
+    QCOMPARE(count(db(), QStringLiteral("SELECT Art FROM TR WHERE SerienNr = 1 AND TrNr = 7")), 21);
+    QCOMPARE(count(db(), QStringLiteral("SELECT PersonNr FROM TR WHERE SerienNr = 1 AND TrNr = 7")), ClubFixture::kJugend);
+    QCOMPARE(FormElementCache().FormElements(w.FormularNr()).size(), size_t(5));
+    QCOMPARE(FormElementCache().FormElements(ClubFixture::kForm).size(), size_t(6));
+    QVERIFY(m_messages->entries().isEmpty());
+}
+
+void TestTTrKz::readOnlyFormOfAnotherAuthor() {
+    const int rows = allFormRows(db());
+    const QString stamp = QStringLiteral("SELECT Timestamp FROM TR WHERE SerienNr = 1 AND TrNr = ?");
+    Statement before(db(), stamp);
+    before.bind(1, formTrNr(db()));
+    before.step();
+    const QVariant stampBefore = before.value(0);
+
+    TTrKz w(ClubFixture::kAnna, ClubFixture::kSerial, formTrNr(db()), true);
+    QVERIFY(w.prepare());
+    auto *memo = control<TDBMemo>(w, "dbfBeschreibung");
+    QCOMPARE(memo->toPlainText(), QStringLiteral("Laufprotokoll"));
+    QVERIFY(memo->isEffectivelyReadOnly());
+    w.btnWeiter1Click();
+    QCOMPARE(w.currentPage(), 1);
+    QVERIFY(!control<QGroupBox>(w, "rgpFormularart")->isEnabled());
+    w.btnWeiter2Click();
+    QCOMPARE(items(control<QListWidget>(w, "lbxAusgewaehlt")), QStringList{QStringLiteral("Lauf")});
+    for (const char *name : {"btnEinfuegen", "btnEntfernen", "btnWeiter3"})
+        QVERIFY2(!control<QPushButton>(w, name)->isEnabled(), name);
+    control<QListWidget>(w, "lbxAusgewaehlt")->setCurrentRow(0);
+    w.btnEntfernenClick();
+    w.btnWeiter3Click();
+    QCOMPARE(w.currentPage(), 2);
+    w.btnAbbruchClick();
+    QCOMPARE(w.result(), int(QDialog::Rejected));
+    QCOMPARE(allFormRows(db()), rows);
+    Statement after(db(), stamp);
+    after.bind(1, formTrNr(db()));
+    after.step();
+    QCOMPARE(after.value(0), stampBefore);
+    QVERIFY(m_messages->entries().isEmpty());
+}
+
+void TestTTrKz::cancelNewFormLeavesNoRows() {
+    const int rows = allFormRows(db());
+    {
+        TTrKz w(ClubFixture::kJugend, 0, 0, false);
+        designKraftForm(w);
+        QVERIFY(allFormRows(db()) > rows);
+        QTest::keyClick(&w, Qt::Key_Escape);  // cancels like "Abbruch"
+        QCOMPARE(w.result(), int(QDialog::Rejected));
+    }
+    QCOMPARE(allFormRows(db()), rows);
+    QCOMPARE(FormElementCache().Count(), 6);
+}
+
+void TestTTrKz::missingFormIsReported() {
+    TTrKz w(ClubFixture::kCoach, ClubFixture::kSerial, 999, false);
+    QCOMPARE(w.exec(), int(QDialog::Rejected));
+    QCOMPARE(m_messages->texts(test::MessageRecorder::Kind::Error), QStringList{FormDesign::kFormNotFound});
+}
+
+void TestTTrKz::listFieldStoresItsValues() {
+    TTrKz w(ClubFixture::kJugend, 0, 0, false);
+    designKraftForm(w);
+    auto *grid = control<QTableWidget>(w, "dbgFelder");
+    grid->setCurrentCell(2, 0);  // Farbe, a "C" field
+    bool shown = false;
+    whenShown<TFFieldEditor>([&shown](TFFieldEditor &e) {
+        shown = true;
+        QCOMPARE(e.windowTitle(), QStringLiteral("Formularfeld bearbeiten"));
+        QCOMPARE(control<QLineEdit>(e, "txtName")->text(), QStringLiteral("Kraft Farbe"));
+        QVERIFY(!control<QPlainTextEdit>(e, "dbfWerte")->isHidden());
+        QVERIFY(control<QTableWidget>(e, "dbgWerte")->isHidden());
+        QVERIFY(control<QPushButton>(e, "btnBearbeiten")->isHidden());
+        QCOMPARE(control<QPlainTextEdit>(e, "dbfWerte")->toPlainText(), QStringLiteral("rot\nblau"));
+        control<QPlainTextEdit>(e, "dbfWerte")->setPlainText(QStringLiteral("rot\ngrün\ndunkelblau"));
+        control<QCheckBox>(e, "cbxPrint")->click();
+        e.btnOkClick();
+    });
+    w.btnFeldBearbeitenClick();
+    QVERIFY(shown);
+    const int f = w.FormularNr();
+    Cursor ff(db(), QStringLiteral("FFIELD"));
+    ff.setFilter(QStringLiteral("(FormularNr = %1) AND (TableNr = %2) AND (FeldNr = 3)").arg(f).arg(kKraft));
+    ff.setFiltered(true);
+    ff.open();
+    QCOMPARE(ff.recordCount(), 1);
+    QCOMPARE(ff.asString(QStringLiteral("Werte")), QStringLiteral("rot\ngrün\ndunkelblau"));
+    QCOMPARE(ff.asBool(QStringLiteral("Print")), false);
+    QCOMPARE(grid->item(2, 5)->text(), QStringLiteral("Nein"));
+    // "Fertig" hands the new list to the entry editor's elements.
+    w.btnFertigClick();
+    TTREListEntry *e = FormElementCache().BlockElements(f, kKraft).at(2);
+    QCOMPARE(e->Werte.value_or(QStringList()).size(), 3);
+}
+
+void TestTTrKz::indexFieldCallsThePickListEditor() {
+    TTrKz w(ClubFixture::kJugend, 0, 0, false);
+    QList<QList<int>> calls;
+    Database &database = db();
+    w.editPickList = [&calls, &database](int formularNr, int tableNr, int feldNr) {
+        calls << QList<int>{formularNr, tableNr, feldNr};
+        insertRow(database, QStringLiteral("TRuseVAL"),
+                  {{QStringLiteral("FormularNr"), formularNr}, {QStringLiteral("TableNr"), tableNr},
+                   {QStringLiteral("FeldNr"), feldNr}, {QStringLiteral("ValueNr"), ClubFixture::kValueIntensiv},
+                   {QStringLiteral("Order"), 1}});
+    };
+    designKraftForm(w);
+    control<QTableWidget>(w, "dbgFelder")->setCurrentCell(1, 0);  // Uebung, an "X" field
+    bool shown = false;
+    whenShown<TFFieldEditor>([&shown](TFFieldEditor &e) {
+        shown = true;
+        auto *values = control<QTableWidget>(e, "dbgWerte");
+        QVERIFY(!values->isHidden());
+        QVERIFY(control<QPlainTextEdit>(e, "dbfWerte")->isHidden());
+        QCOMPARE(control<QPushButton>(e, "btnBearbeiten")->text(), QStringLiteral("bearbeiten"));
+        QCOMPARE(values->rowCount(), 0);
+        e.btnBearbeitenClick();
+        QCOMPARE(values->rowCount(), 1);
+        QCOMPARE(values->item(0, 0)->text(), QStringLiteral("intensiv"));
+        e.btnCancelClick();
+    });
+    w.btnFeldBearbeitenClick();
+    QVERIFY(shown);
+    QCOMPARE(calls, (QList<QList<int>>{{w.FormularNr(), kKraft, 2}}));
+}
+
+void TestTTrKz::labelsFollowThePresentation_data() {
+    QTest::addColumn<bool>("grid");
+    QTest::addColumn<QString>("prefixCaption");
+    QTest::addColumn<bool>("postfixShown");
+    QTest::newRow("card") << false << QStringLiteral("Prefix") << true;
+    QTest::newRow("grid") << true << QStringLiteral("Überschrift") << false;
+}
+
+void TestTTrKz::labelsFollowThePresentation() {
+    QFETCH(bool, grid);
+    QFETCH(QString, prefixCaption);
+    QFETCH(bool, postfixShown);
+    FormDesign d(db(), ClubFixture::kSerial);
+    d.open({ClubFixture::kCoach, ClubFixture::kSerial, formTrNr(db()), false});
+    QVERIFY(d.locateField(2));
+    TFFieldEditor e(&d.fields(), QStringLiteral("I"), grid, false, ClubFixture::kCoach, QStringLiteral("Lauf Dauer"));
+    e.prepare();
+    QCOMPARE(control<QLabel>(e, "lblPrefix")->text(), prefixCaption);
+    QCOMPARE(!control<QLineEdit>(e, "dbfPostfix")->isHidden(), postfixShown);
+    QVERIFY(control<QPlainTextEdit>(e, "dbfWerte")->isHidden());
+    QVERIFY(control<QTableWidget>(e, "dbgWerte")->isHidden());
+    QCOMPARE(e.tableNr(), ClubFixture::kBlock);
+    QCOMPARE(e.feldNr(), 1);
+    QCOMPARE(d.fields().state(), Cursor::State::Edit);
+}
+
+void TestTTrKz::fieldEditorCancelKeepsTheRow() {
+    FormDesign d(db(), ClubFixture::kSerial);
+    d.open({ClubFixture::kCoach, ClubFixture::kSerial, formTrNr(db()), false});
+    QVERIFY(d.locateField(2));
+    {
+        TFFieldEditor e(&d.fields(), QStringLiteral("I"), false, false, ClubFixture::kCoach, QStringLiteral("Lauf Dauer"));
+        e.prepare();
+        auto *prefix = control<QLineEdit>(e, "dbfPrefix");
+        prefix->setFocus();
+        prefix->selectAll();
+        QTest::keyClicks(prefix, QStringLiteral("Minuten"));
+        QCOMPARE(d.fields().asString(QStringLiteral("Prefix")), QStringLiteral("Minuten"));
+        e.btnCancelClick();
+        QCOMPARE(e.result(), int(QDialog::Rejected));
+    }
+    QVERIFY(d.locateField(2));
+    QCOMPARE(d.fields().asString(QStringLiteral("Prefix")), QStringLiteral("Dauer"));
+
+    // Read-only: the editors refuse input and "Fertig" writes nothing.
+    TFFieldEditor ro(&d.fields(), QStringLiteral("I"), false, true, ClubFixture::kCoach, QStringLiteral("Lauf Dauer"));
+    ro.prepare();
+    QVERIFY(control<TDBEdit>(ro, "dbfPrefix")->isEffectivelyReadOnly());
+    QCOMPARE(d.fields().state(), Cursor::State::Browse);
+    ro.btnOkClick();
+    QCOMPARE(ro.result(), int(QDialog::Accepted));
+}
+
+QTEST_MAIN(TestTTrKz)
+#include "tst_ttrkz.moc"
