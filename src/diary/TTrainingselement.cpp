@@ -48,12 +48,7 @@ private:
 // its limits; what is left outside them goes back to the last good value.
 class TRangeEdit : public TDBEdit {
 public:
-    TRangeEdit(EntryRules::FieldLimits limits, QWidget *parent) : TDBEdit(parent), m_limits(std::move(limits)) {
-        connect(this, &QLineEdit::textEdited, this, [this] {
-            if (hasAcceptableInput())
-                m_lastGood = TFieldValidator::parse(text(), m_rangeType);
-        });
-    }
+    TRangeEdit(EntryRules::FieldLimits limits, QWidget *parent) : TDBEdit(parent), m_limits(std::move(limits)) {}
     void revertInvalidInput() {
         if (hasAcceptableInput())
             return;
@@ -76,6 +71,11 @@ protected:
     void showValue(const QVariant &value) override {
         TDBEdit::showValue(value);
         m_lastGood = value;
+    }
+    void focusInEvent(QFocusEvent *event) override {
+        // What the field held before this round of typing.
+        m_lastGood = fieldValue();
+        TDBEdit::focusInEvent(event);
     }
     void focusOutEvent(QFocusEvent *event) override {
         revertInvalidInput();
@@ -135,7 +135,7 @@ TTrainingselement::TTrainingselement(TTrainingseintrag *view, QWidget *parent, c
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Raised);
     if (setup.layout || setup.single)
-        installLayoutHandlers(this, true);
+        installLayoutHandlers(this, true, false);
 }
 
 TTrainingselement::~TTrainingselement() {
@@ -333,7 +333,7 @@ QLabel *TTrainingselement::createLabel(const QString &name, const QString &capti
     label->adjustSize();
     m_labels << label;
     if (m_setup.layout || m_setup.single)
-        installLayoutHandlers(label, true);
+        installLayoutHandlers(label, true, false);
     label->show();
     return label;
 }
@@ -420,10 +420,10 @@ TDBLookupComboBox *TTrainingselement::createPickList(const TTREListEntry &e, boo
     return box;
 }
 
-void TTrainingselement::installLayoutHandlers(QWidget *w, bool mouse) {
+void TTrainingselement::installLayoutHandlers(QWidget *w, bool mouse, bool keys) {
     w->installEventFilter(this);
     w->setProperty("layoutMouse", mouse);
-    w->setProperty("layoutKeys", true);
+    w->setProperty("layoutKeys", keys);
     if (mouse)
         w->setMouseTracking(true);
 }
@@ -577,7 +577,7 @@ bool TTrainingselement::layoutEvent(QWidget *w, QEvent *event) {
             LayoutDrag::MouseUp(m_drag);
         return false;
     case QEvent::KeyPress: {
-        if (!w->property("layoutKeys").toBool() || w == this)
+        if (!w->property("layoutKeys").toBool())
             return false;
         auto *ke = static_cast<QKeyEvent *>(event);
         QRect g = w->geometry();
@@ -610,7 +610,7 @@ bool TTrainingselement::eventFilter(QObject *watched, QEvent *event) {
                 box->hide();
         }
     }
-    if ((m_setup.layout || m_setup.single) && w->property("layoutKeys").isValid() && layoutEvent(w, event))
+    if ((m_setup.layout || m_setup.single) && w->property("layoutMouse").isValid() && layoutEvent(w, event))
         return true;
     return QFrame::eventFilter(watched, event);
 }

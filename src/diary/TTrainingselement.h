@@ -90,7 +90,7 @@ private:
     QWidget *createControl(Slot &slot);
     QLabel *createLabel(const QString &name, const QString &caption, int left, int top);
     TDBLookupComboBox *createPickList(const TTREListEntry &e, bool inGrid);
-    void installLayoutHandlers(QWidget *w, bool mouse);
+    void installLayoutHandlers(QWidget *w, bool mouse, bool keys = true);
     void applyReadOnlyColour(QWidget *w);
     void gridCellEntered(const QModelIndex &current);
     bool gridPickListKey(TDBLookupComboBox *box, QKeyEvent *key);
