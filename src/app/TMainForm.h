@@ -69,6 +69,10 @@ public:
     void miRelogin1Click();
     void miOpen1Click();
     void miSportler1Click();
+    void miTable1Click();
+    void miTrKz1Click();
+    // Opens the pick-list editor for one field of a form.
+    void EditPickList(int formularNr, int tableNr, int feldNr, bool readOnly);
     void miToolbar1Click();
     void miFensterPopup();
     void miCloseChildClick();
@@ -80,6 +84,8 @@ public:
 
     // Rebuilds the document list for the login values.
     void RebuildDocumentList();
+    // Rebuilds the shared list of form elements after blocks or forms changed.
+    void ReloadFormElements();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -3,6 +3,11 @@
 #include "app/Messages.h"
 #include "app/TMainForm.h"
 #include "app/TPassCheck.h"
+#include "design/TIndexValues.h"
+#include "design/TTrKz.h"
+#include "design/TTrTable.h"
+#include "diary/FormElementCache.h"
+#include "store/Query.h"
 #include "people/TSportlerkartei.h"
 #include "store/DocumentList.h"
 #include "store/Engine.h"
@@ -62,14 +67,67 @@ void TMainForm::miOpen1Click() {
         changed = card.exec() == QDialog::Accepted;
         break;
     }
+    case KindForm: {
+        // The login values stay untouched here as well (see above).
+        TTrKz designer(LoginPersonNr, open.Key2(), open.Key1(), open.ReadOnly(), this);
+        designer.editPickList = [this, &designer](int form, int table, int feld) {
+            EditPickList(form, table, feld, designer.isReadOnly());
+        };
+        designer.exec();
+        // The designer has replaced the form's elements itself; the list of
+        // forms may have changed.
+        changed = true;
+        break;
+    }
+    case KindBlock: {
+        TTrTable designer(this);
+        designer.setTableNr(open.Key1());
+        designer.setReadOnly(true);
+        changed = designer.exec() == QDialog::Accepted;
+        break;
+    }
     default:
-        // The diary, the designers, the filter window, the evaluations and
+        // The diary, the filter window, the evaluations and
         // the workbooks come with their own windows.
         Messages::information(QStringLiteral("\"%1\" kann in dieser Version noch nicht geöffnet werden.").arg(open.Name()));
         break;
     }
     if (changed)
         RebuildDocumentList();
+}
+
+void TMainForm::ReloadFormElements() {
+    try {
+        LoadFormElementCache(Engine::current()->dblog(), nullptr);
+    } catch (const VelmoraError &e) {
+        Messages::error(e.message());
+    }
+}
+
+void TMainForm::EditPickList(int formularNr, int tableNr, int feldNr, bool readOnly) {
+    Query name(Engine::current()->dblog(),
+               QStringLiteral("select Feldname from TRFIELD where (TableNr = %1) and (\"Order\" = %2)").arg(tableNr).arg(feldNr));
+    name.open();
+    TIndexValues editor(formularNr, tableNr, feldNr, LoginPersonNr, readOnly, name.asString(QStringLiteral("Feldname")), this);
+    editor.exec();
+}
+
+void TMainForm::miTable1Click() {
+    TTrTable designer(this);
+    designer.setTrainerNr(LoginPersonNr);
+    if (designer.exec() == QDialog::Accepted) {
+        ReloadFormElements();
+        RebuildDocumentList();
+    } else {
+        designer.Discard();
+    }
+}
+
+void TMainForm::miTrKz1Click() {
+    TTrKz designer(LoginGruppenNr, 0, 0, false, this);
+    designer.editPickList = [this](int form, int table, int feld) { EditPickList(form, table, feld, false); };
+    designer.exec();
+    RebuildDocumentList();
 }
 
 void TMainForm::miSportler1Click() {

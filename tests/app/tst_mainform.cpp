@@ -5,6 +5,8 @@
 #include "app/TMainForm.h"
 #include "app/TPassCheck.h"
 #include "people/TSportlerkartei.h"
+#include "design/TTrKz.h"
+#include "design/TTrTable.h"
 #include "store/TFrmOpen.h"
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
@@ -76,6 +78,7 @@ private Q_SLOTS:
     void reloginChangesLoginAndList();
     void reloginCancelledKeepsLogin();
     void openPersonCard();
+    void cancelledNewDesignsLeaveNoRows();
 
 private:
     std::unique_ptr<TempInstallation> m_inst;
@@ -98,8 +101,9 @@ void TestMainForm::menuItems_data() {
     QTest::addColumn<QString>("hint");
     QTest::newRow("relogin") << "miRelogin" << "neu &Anmelden..." << "" << true << "";
     QTest::newRow("new athlete") << "miSportler1" << "&Sportler && Gruppe" << "" << true << "Neuen Sportler anlegen";
-    QTest::newRow("new block, later") << "miTable1" << "Formular&baustein" << "" << false << "Tabellenassistenten starten";
-    QTest::newRow("new form, later") << "miTrKz1" << "&Formular" << "" << false << "Formularassistent starten";
+    QTest::newRow("new block") << "miTable1" << "Formular&baustein" << "" << true << "Tabellenassistenten starten";
+    QTest::newRow("new form") << "miTrKz1" << "&Formular" << "" << true << "Formularassistent starten";
+    QTest::newRow("new filter, later") << "miFilter2" << "F&ilter" << "" << false << "Neuen Filter anlegen";
     QTest::newRow("open") << "miOpen1" << "&Öffnen..." << "Ctrl+O" << true << "Öffnet existierender Datenobjekte..";
     QTest::newRow("save as") << "miSave1" << "&Sichern als..." << "Ctrl+S" << false
                              << "Sichert aktuelle Daten in einen anderen Datenbereich";
@@ -334,6 +338,22 @@ void TestMainForm::openPersonCard() {
     QVERIFY(cardShown);
     QVERIFY(!readOnly);  // the coach's own athlete
     QCOMPARE(form.LoginGruppenNr, ClubFixture::kJugend);
+}
+
+void TestMainForm::cancelledNewDesignsLeaveNoRows() {
+    settings().SerienNr = 1;
+    TMainForm form;
+    const qint64 blocks = m_inst->db().rowCount(QStringLiteral("TRTABLE"));
+    whenShown<TTrTable>([](TTrTable &d) { d.reject(); });
+    form.miTable1Click();
+    QCOMPARE(m_inst->db().rowCount(QStringLiteral("TRTABLE")), blocks);
+    QCOMPARE(m_inst->db().rowCount(QStringLiteral("TRFIELD")), 6);  // block 0 only
+    whenShown<TTrKz>([](TTrKz &d) { d.reject(); });
+    form.miTrKz1Click();
+    QCOMPARE(m_inst->db().rowCount(QStringLiteral("TR")), 0);
+    QCOMPARE(m_inst->db().rowCount(QStringLiteral("TRuseTBL")), 0);
+    // The document list is rebuilt after the form designer in any case.
+    QCOMPARE(openRows(m_inst->db(), QStringLiteral("T")), 1);
 }
 
 QTEST_MAIN(TestMainForm)
