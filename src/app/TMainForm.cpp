@@ -66,7 +66,11 @@ TMainForm::TMainForm(Progress *progress, QWidget *parent) : QMainWindow(parent),
     LoginPersonNr = 0;
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    // The children unbind their commands as they go; they must go while the
+    // command table still exists.
+    qDeleteAll(m_mdi->subWindowList());
+}
 
 QAction *TMainForm::addItem(QMenu *menu, const char *name, const QString &caption, const QString &hint, bool enabled,
                             const QKeySequence &shortcut) {

@@ -19,6 +19,7 @@ class QToolButton;
 namespace velmora {
 
 class Progress;
+class TTrainingstagebuch;
 
 // An object on the main window's clipboard (copied entries, rows); the
 // clipboard owns it.
@@ -71,6 +72,13 @@ public:
     void miSportler1Click();
     void miTable1Click();
     void miTrKz1Click();
+    // A new diary window in the frame, with the entry view and the pick-list
+    // editor connected; the caller sets its state and initialises it.
+    TTrainingstagebuch *CreateDiary();
+    // The blank entry of a form in single-entry mode, to fill in its defaults.
+    void OpenFormFillIn(int serienNr, int trNr, const QString &formName, bool readOnly);
+    // The layout editor for the block just designed (the provisional form 0).
+    void OpenLayoutEditor();
     // Opens the pick-list editor for one field of a form.
     void EditPickList(int formularNr, int tableNr, int feldNr, bool readOnly);
     void miToolbar1Click();

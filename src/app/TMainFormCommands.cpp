@@ -7,6 +7,8 @@
 #include "design/TTrKz.h"
 #include "design/TTrTable.h"
 #include "diary/FormElementCache.h"
+#include "diary/TTrainingseintrag.h"
+#include "diary/TTrainingstagebuch.h"
 #include "store/Query.h"
 #include "people/TSportlerkartei.h"
 #include "store/DocumentList.h"
@@ -16,6 +18,7 @@
 
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 
 namespace velmora {
 
@@ -67,13 +70,28 @@ void TMainForm::miOpen1Click() {
         changed = card.exec() == QDialog::Accepted;
         break;
     }
+    case KindProtocol:
+    case KindPlan: {
+        TTrainingstagebuch *diary = CreateDiary();
+        diary->ReadOnly = open.ReadOnly();
+        diary->PersonNr = open.Key1();
+        diary->FilterNr = open.FormFilter();
+        diary->GruppenNr = open.Gruppe();
+        diary->TrainerNr = open.Trainer();
+        diary->KindCode = open.Art();
+        diary->Name = open.Name();
+        diary->initialise(false, open.Von(), open.Bis());
+        diary->show();
+        break;
+    }
     case KindForm: {
         // The login values stay untouched here as well (see above).
         TTrKz designer(LoginPersonNr, open.Key2(), open.Key1(), open.ReadOnly(), this);
         designer.editPickList = [this, &designer](int form, int table, int feld) {
             EditPickList(form, table, feld, designer.isReadOnly());
         };
-        designer.exec();
+        if (designer.exec() == QDialog::Accepted && designer.FillIn())
+            OpenFormFillIn(designer.SerienNr(), designer.TrNr(), designer.FormName(), designer.isReadOnly());
         // The designer has replaced the form's elements itself; the list of
         // forms may have changed.
         changed = true;
@@ -84,10 +102,12 @@ void TMainForm::miOpen1Click() {
         designer.setTableNr(open.Key1());
         designer.setReadOnly(true);
         changed = designer.exec() == QDialog::Accepted;
+        if (changed && designer.LayoutRequested())
+            OpenLayoutEditor();
         break;
     }
     default:
-        // The diary, the filter window, the evaluations and
+        // The filter window, the filter window, the evaluations and
         // the workbooks come with their own windows.
         Messages::information(QStringLiteral("\"%1\" kann in dieser Version noch nicht geöffnet werden.").arg(open.Name()));
         break;
@@ -112,12 +132,59 @@ void TMainForm::EditPickList(int formularNr, int tableNr, int feldNr, bool readO
     editor.exec();
 }
 
+TTrainingstagebuch *TMainForm::CreateDiary() {
+    auto *diary = new TTrainingstagebuch(this);
+    diary->entryViewFactory = [this](QWidget *parent, const EntryViewParams &params) -> EntryView * {
+        auto *view = new TTrainingseintrag(parent, params);
+        view->editPickList = [this](int form, int table, int feld, const QString &name, int, bool readOnly) {
+            TIndexValues editor(form, table, feld, LoginPersonNr, readOnly, name, this);
+            editor.exec();
+        };
+        return view;
+    };
+    diary->saveLayout = [](EntryView *view) {
+        if (auto *entry = dynamic_cast<TTrainingseintrag *>(view))
+            entry->saveLayout();
+    };
+    m_mdi->addSubWindow(diary)->resize(m_mdi->viewport()->size() * 0.9);
+    return diary;
+}
+
+void TMainForm::OpenFormFillIn(int serienNr, int trNr, const QString &formName, bool readOnly) {
+    TTrainingstagebuch *diary = CreateDiary();
+    diary->SerienNr = serienNr;
+    diary->TrNr = trNr;
+    diary->DetailOnly = true;
+    diary->ReadOnly = readOnly;
+    diary->KindCode = 1;
+    diary->PersonNr = LoginPersonNr;
+    diary->TrainerNr = LoginPersonNr;
+    diary->GruppenNr = LoginGruppenNr;
+    diary->Name = QStringLiteral("Formular \"") + formName.left(60) + QStringLiteral("\" vorausfüllen");
+    diary->initialise(true);
+    diary->show();
+}
+
+void TMainForm::OpenLayoutEditor() {
+    TTrainingstagebuch *diary = CreateDiary();
+    diary->Layout = true;
+    diary->PersonNr = LoginPersonNr;
+    diary->TrainerNr = LoginPersonNr;
+    diary->GruppenNr = LoginGruppenNr;
+    diary->KindCode = 1;
+    diary->Name = QStringLiteral("Layout festlegen");
+    diary->initialise(true);
+    diary->show();
+}
+
 void TMainForm::miTable1Click() {
     TTrTable designer(this);
     designer.setTrainerNr(LoginPersonNr);
     if (designer.exec() == QDialog::Accepted) {
         ReloadFormElements();
         RebuildDocumentList();
+        if (designer.LayoutRequested())
+            OpenLayoutEditor();
     } else {
         designer.Discard();
     }
@@ -126,8 +193,10 @@ void TMainForm::miTable1Click() {
 void TMainForm::miTrKz1Click() {
     TTrKz designer(LoginGruppenNr, 0, 0, false, this);
     designer.editPickList = [this](int form, int table, int feld) { EditPickList(form, table, feld, false); };
-    designer.exec();
+    const bool fillIn = designer.exec() == QDialog::Accepted && designer.FillIn();
     RebuildDocumentList();
+    if (fillIn)
+        OpenFormFillIn(designer.SerienNr(), designer.TrNr(), designer.FormName(), designer.isReadOnly());
 }
 
 void TMainForm::miSportler1Click() {

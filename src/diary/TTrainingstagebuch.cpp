@@ -247,7 +247,9 @@ void TTrainingstagebuch::initialise(bool single, const QDate &from, const QDate 
     else
         setWindowTitle(Name);
 
-    if (DetailOnly && m_list.cursor().isOpen() && !m_list.cursor().isEmpty())
+    // The layout editor shows its block even though the provisional form
+    // has no entry.
+    if (DetailOnly && m_list.cursor().isOpen() && (!m_list.cursor().isEmpty() || Layout))
         showEntry(true);
     if (DetailOnly && m_view)
         m_view->setFocus();
@@ -399,7 +401,10 @@ void TTrainingstagebuch::showEntry(bool focusView) {
         }
         if (form != LastForm || !m_view) {
             DiscardEntryView();
-            if (hasRow && entryViewFactory) {
+            // The layout editor shows the provisional form 0 of the block just
+            // designed, which has no entry of its own: its panels open
+            // read-only so that laying out writes no rows.
+            if ((hasRow || Layout) && entryViewFactory) {
                 EntryViewParams p;
                 p.serienNr = m_shownSerienNr;
                 p.trNr = m_shownTrNr;
@@ -407,7 +412,7 @@ void TTrainingstagebuch::showEntry(bool focusView) {
                 p.person = PersonNr;
                 p.user = User;
                 p.layout = Layout;
-                p.readOnly = ReadOnly;
+                p.readOnly = ReadOnly || !hasRow;
                 p.single = Single;
                 p.kindCode = KindCode;
                 EntryView *view = entryViewFactory(sbTraining, p);

@@ -1,0 +1,168 @@
+// The main window opening diaries: a protocol from the open dialog, the
+// layout editor of a new block, a form's blank entry.
+#include "app/Settings.h"
+#include "app/TMainForm.h"
+#include "design/BlockTable.h"
+#include "diary/FormElementCache.h"
+#include "diary/TTrainingseintrag.h"
+#include "diary/TTrainingstagebuch.h"
+#include "store/Cursor.h"
+#include "store/DocumentList.h"
+#include "store/TFrmOpen.h"
+#include "support/ClubFixture.h"
+#include "support/MessageRecorder.h"
+#include "support/TempInstallation.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <functional>
+
+using namespace velmora;
+using velmora::test::ClubFixture;
+using velmora::test::TempInstallation;
+
+namespace {
+template <class W>
+void whenShown(std::function<void(W &)> drive) {
+    QTimer::singleShot(0, [drive] {
+        W *w = nullptr;
+        for (int i = 0; i < 200 && !w; ++i) {
+            w = qobject_cast<W *>(QApplication::activeModalWidget());
+            if (!w)
+                QTest::qWait(10);
+        }
+        if (!w)
+            qFatal("modal window did not appear");
+        drive(*w);
+    });
+}
+
+TTrainingstagebuch *onlyDiary(TMainForm &form) {
+    const auto windows = form.mdiArea()->subWindowList();
+    return windows.size() == 1 ? qobject_cast<TTrainingstagebuch *>(windows.first()->widget()) : nullptr;
+}
+} // namespace
+
+class TestDiaryOpen : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void protocolFromOpenDialog();
+    void layoutEditorOfNewBlock();
+    void formFillIn();
+
+private:
+    std::unique_ptr<TempInstallation> m_inst;
+    std::unique_ptr<ClubFixture> m_club;
+};
+
+void TestDiaryOpen::init() {
+    m_inst = std::make_unique<TempInstallation>(ClubFixture::kSerial);
+    m_club = std::make_unique<ClubFixture>(m_inst->db());
+    settings() = Settings();
+    settings().SerienNr = ClubFixture::kSerial;
+    LoadFormElementCache(m_inst->db(), nullptr);
+}
+
+void TestDiaryOpen::cleanup() {
+    m_club.reset();
+    m_inst.reset();
+}
+
+void TestDiaryOpen::protocolFromOpenDialog() {
+    TMainForm form;
+    form.show();
+    form.ApplyLogin(ClubFixture::kCoach);
+    form.RebuildDocumentList();
+    whenShown<TFrmOpen>([](TFrmOpen &open) {
+        open.findChild<QComboBox *>(QStringLiteral("cbxSelect"))->setCurrentIndex(2);
+        auto *tree = open.findChild<QTreeWidget *>(QStringLiteral("tvOpen"));
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            QTreeWidgetItem *g = tree->topLevelItem(i);
+            if (g->text(0) == QLatin1String("Protokoll"))
+                for (int j = 0; j < g->childCount(); ++j)
+                    if (g->child(j)->text(0).startsWith(QLatin1String("Berg")))
+                        tree->setCurrentItem(g->child(j));
+        }
+        open.btnOeffnenClick();
+    });
+    form.miOpen1Click();
+    TTrainingstagebuch *diary = onlyDiary(form);
+    QVERIFY(diary);
+    QCOMPARE(diary->windowTitle(), QStringLiteral("IST (Protokoll) von Berg Anna 17.05.1990 [-] "));
+    QCOMPARE(diary->listCursor().recordCount(), 3);
+    QVERIFY(!diary->entryView());  // the right-hand side waits for a choice in the list
+    diary->listCursor().last();
+    auto *view = dynamic_cast<TTrainingseintrag *>(diary->entryView());
+    QVERIFY2(view, qPrintable(QString::number(diary->listCursor().recNo())));
+    QCOMPARE(view->objectName(), QStringLiteral("TRE1_4"));  // the newest entry, "Langer Lauf"
+    QCOMPARE(view->panels().size(), size_t(2));
+    QCOMPARE(form.printCursor(), &diary->listCursor());
+    form.CloseAll1Click();
+    QVERIFY(form.mdiArea()->subWindowList().isEmpty());
+}
+
+void TestDiaryOpen::layoutEditorOfNewBlock() {
+    Database &db = m_inst->db();
+    Cursor b(db, QStringLiteral("TRTABLE"));
+    b.open();
+    b.append();
+    b.setValue(QStringLiteral("TableNr"), 65538);
+    b.setValue(QStringLiteral("Name"), QStringLiteral("Kraft"));
+    b.setValue(QStringLiteral("Filename"), QStringLiteral("TR_2"));
+    b.post();
+    Cursor f(db, QStringLiteral("TRFIELD"));
+    f.open();
+    for (int i = 1; i <= 2; ++i) {
+        f.append();
+        f.setValue(QStringLiteral("TableNr"), 65538);
+        f.setValue(QStringLiteral("Order"), i);
+        f.setValue(QStringLiteral("Feldname"), QStringLiteral("Gewicht%1").arg(i));
+        f.setValue(QStringLiteral("Typ"), QStringLiteral("I"));
+        f.setValue(QStringLiteral("Prefix"), QStringLiteral("Gewicht %1").arg(i));
+        f.post();
+    }
+    FinishBlock(db, 65538, m_inst->dir() + QStringLiteral("/x.IDX"));
+    LoadFormElementCache(db, nullptr);
+    TMainForm form;
+    form.show();
+    form.ApplyLogin(ClubFixture::kCoach);
+    form.OpenLayoutEditor();
+    TTrainingstagebuch *diary = onlyDiary(form);
+    QVERIFY(diary);
+    QCOMPARE(diary->windowTitle(), QStringLiteral("Layout festlegen"));
+    auto *view = diary->findChild<TTrainingseintrag *>();
+    QVERIFY(view);
+    QCOMPARE(view->panels().size(), size_t(1));
+    QVERIFY(view->findChild<QWidget *>(QStringLiteral("Ff0o1t65538e2d")));
+    form.CloseAll1Click();
+    // Laying out writes no rows into the block's table.
+    QCOMPARE(db.rowCount(QStringLiteral("TR_2")), 0);
+}
+
+void TestDiaryOpen::formFillIn() {
+    TMainForm form;
+    form.show();
+    form.ApplyLogin(ClubFixture::kCoach);
+    form.OpenFormFillIn(ClubFixture::kSerial, 1, QStringLiteral("Laufprotokoll"), false);
+    TTrainingstagebuch *diary = onlyDiary(form);
+    QVERIFY(diary);
+    QCOMPARE(diary->windowTitle(), QStringLiteral("Formular \"Laufprotokoll\" vorausfüllen"));
+    auto *view = diary->findChild<TTrainingseintrag *>();
+    QVERIFY(view);
+    QCOMPARE(view->objectName(), QStringLiteral("TRE1_1"));
+    form.CloseAll1Click();
+    // Showing the blank entry gave each of its blocks a row.
+    Cursor rows(m_inst->db(), QStringLiteral("TR_1"));
+    rows.open();
+    QVERIFY(rows.findKey({ClubFixture::kSerial, 1, 0}));
+}
+
+QTEST_MAIN(TestDiaryOpen)
+#include "tst_diaryopen.moc"
