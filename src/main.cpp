@@ -1,3 +1,5 @@
+// The program: the command line, the installation, then the start-up
+// sequence that ends in the main window (class TMainForm).
 #include "app/CommandLine.h"
 #include "app/Installation.h"
 #include "app/Log.h"

@@ -11,7 +11,7 @@
 #include "people/TSportlerkartei.h"
 #include "store/DocumentList.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 
 namespace velmora {
 
@@ -75,8 +75,8 @@ std::unique_ptr<TMainForm> ProgramStart::createMainWindow() {
     auto form = std::make_unique<TMainForm>(&aboutBox());
     form->ApplyLogin(m_person);
     BuildDocumentList(&aboutBox(), form->LoginPersonNr, form->LoginGruppenNr);
-    QApplication::setApplicationDisplayName(QString());
-    QApplication::setApplicationName(QStringLiteral("Velmora 5"));
+    QGuiApplication::setApplicationDisplayName(QString());
+    QGuiApplication::setApplicationName(QStringLiteral("Velmora 5"));
     form->setWindowTitle(QStringLiteral("Velmora 5.3"));
     return form;
 }
@@ -90,7 +90,7 @@ int ProgramStart::run() {
             return 0;
         std::unique_ptr<TMainForm> form = createMainWindow();
         form->show();
-        return QApplication::exec();
+        return QGuiApplication::exec();
     } catch (const VelmoraError &e) {
         Messages::error(e.message());
         return 1;

@@ -4,7 +4,6 @@
 #include "app/Settings.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMdiArea>

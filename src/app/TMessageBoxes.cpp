@@ -1,3 +1,5 @@
+// The widget side of the message service: class TMessageBoxes shows the
+// system's messages and questions as modal message boxes.
 #include "app/TMessageBoxes.h"
 
 #include <QApplication>

@@ -1,3 +1,5 @@
+// The diary window, class TTrainingstagebuch: the entry list of one person
+// or group and the entry view of the chosen entry.
 #include "diary/TTrainingstagebuch.h"
 
 #include "app/Messages.h"

@@ -12,6 +12,7 @@
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
+#include "support/WhenShown.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -23,25 +24,11 @@
 #include <functional>
 
 using namespace velmora;
+using velmora::test::whenShown;
 using velmora::test::ClubFixture;
 using velmora::test::TempInstallation;
 
 namespace {
-template <class W>
-void whenShown(std::function<void(W &)> drive) {
-    QTimer::singleShot(0, [drive] {
-        W *w = nullptr;
-        for (int i = 0; i < 200 && !w; ++i) {
-            w = qobject_cast<W *>(QApplication::activeModalWidget());
-            if (!w)
-                QTest::qWait(10);
-        }
-        if (!w)
-            qFatal("modal window did not appear");
-        drive(*w);
-    });
-}
-
 TTrainingstagebuch *onlyDiary(TMainForm &form) {
     const auto windows = form.mdiArea()->subWindowList();
     return windows.size() == 1 ? qobject_cast<TTrainingstagebuch *>(windows.first()->widget()) : nullptr;

@@ -11,6 +11,7 @@
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
+#include "support/WhenShown.h"
 #include "store/Query.h"
 
 #include <QComboBox>
@@ -28,25 +29,11 @@
 #include <QToolBar>
 
 using namespace velmora;
+using velmora::test::whenShown;
 using velmora::test::ClubFixture;
 using velmora::test::TempInstallation;
 
 namespace {
-template <class W>
-void whenShown(std::function<void(W &)> drive) {
-    QTimer::singleShot(0, [drive] {
-        W *w = nullptr;
-        for (int i = 0; i < 200 && !w; ++i) {
-            w = qobject_cast<W *>(QApplication::activeModalWidget());
-            if (!w)
-                QTest::qWait(10);
-        }
-        if (!w)
-            qFatal("modal window did not appear");
-        drive(*w);
-    });
-}
-
 int openRows(Database &db, const QString &type) {
     Query q(db, QStringLiteral("select count(*) as n from OPEN where Type = '%1'").arg(type));
     q.open();

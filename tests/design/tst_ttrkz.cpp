@@ -7,6 +7,7 @@
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
+#include "support/WhenShown.h"
 #include "FormsFixture.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include <QTimer>
 
 using namespace velmora;
+using velmora::test::whenShown;
 using velmora::test::ClubFixture;
 using namespace velmora::test::forms;
 
@@ -31,23 +33,6 @@ template <class T> T *control(QWidget &w, const char *name) {
     if (!c)
         qFatal("no control %s", name);
     return c;
-}
-
-template <class W> void whenShown(std::function<void(W &)> drive) {
-    QTimer::singleShot(0, [drive] {
-        W *w = nullptr;
-        for (int i = 0; i < 200 && !w; ++i) {
-            w = qobject_cast<W *>(QApplication::activeModalWidget());
-            if (!w)
-                QTest::qWait(10);
-        }
-        if (!w)
-            qFatal("modal window did not appear");
-        drive(*w);
-        // A failed check returns early from drive; the window must not stay open.
-        if (w->isVisible())
-            w->reject();
-    });
 }
 
 QStringList items(QListWidget *list) {

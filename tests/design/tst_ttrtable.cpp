@@ -9,6 +9,7 @@
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
+#include "support/WhenShown.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,27 +24,12 @@
 #include <functional>
 
 using namespace velmora;
+using velmora::test::whenShown;
 using velmora::test::ClubFixture;
 using velmora::test::MessageRecorder;
 using velmora::test::TempInstallation;
 
 namespace {
-// Runs `drive` on the modal window of type W once it is shown.
-template <class W>
-void whenShown(std::function<void(W &)> drive) {
-    QTimer::singleShot(0, [drive] {
-        W *w = nullptr;
-        for (int i = 0; i < 200 && !w; ++i) {
-            w = qobject_cast<W *>(QApplication::activeModalWidget());
-            if (!w)
-                QTest::qWait(10);
-        }
-        if (!w)
-            qFatal("modal window did not appear");
-        drive(*w);
-    });
-}
-
 template <class T> T *control(QWidget &w, const char *name) {
     T *c = w.findChild<T *>(QString::fromLatin1(name));
     if (!c)
