@@ -1,6 +1,7 @@
 #include "design/BlockTable.h"
 
 #include "store/Cursor.h"
+#include "store/Schema.h"
 
 #include <QFile>
 #include <cstring>
@@ -105,15 +106,7 @@ void FinishBlock(Database &db, int tableNr, const QString &idxPath) {
     std::vector<Field> list;
     for (fields.first(); !fields.eof(); fields.next()) {
         fields.edit();
-        fields.setValue(QStringLiteral("Left"), 100);
-        fields.setValue(QStringLiteral("Top"), y);
-        fields.setValue(QStringLiteral("Width"), 100);
-        fields.setValue(QStringLiteral("Height"), 20);
-        fields.setValue(QStringLiteral("DisplayWidth"), 10);
-        fields.setValue(QStringLiteral("PrefixLeft"), 20);
-        fields.setValue(QStringLiteral("PrefixTop"), y + 2);
-        fields.setValue(QStringLiteral("PostfixLeft"), 206);
-        fields.setValue(QStringLiteral("PostfixTop"), y + 2);
+        SetDefaultFieldLayout(fields, y);
         fields.post();
         y += fields.asInt(QStringLiteral("Height")) + 4;
         ++count;

@@ -160,6 +160,18 @@ const TableDef &fixedTable(const QString &name) {
     throw EngineError(QStringLiteral("no such table: %1").arg(name));
 }
 
+void SetDefaultFieldLayout(Cursor &fields, int top) {
+    fields.setValue(QStringLiteral("Left"), 100);
+    fields.setValue(QStringLiteral("Top"), top);
+    fields.setValue(QStringLiteral("Width"), 100);
+    fields.setValue(QStringLiteral("Height"), 20);
+    fields.setValue(QStringLiteral("DisplayWidth"), 10);
+    fields.setValue(QStringLiteral("PrefixLeft"), 20);
+    fields.setValue(QStringLiteral("PrefixTop"), top + 2);
+    fields.setValue(QStringLiteral("PostfixLeft"), 206);
+    fields.setValue(QStringLiteral("PostfixTop"), top + 2);
+}
+
 FieldDefs blockKeyFields() {
     return {FieldDef(QStringLiteral("SerienNr"), T::Short), FieldDef(QStringLiteral("TrNr"), T::Long),
             FieldDef(QStringLiteral("Order"), T::Short)};
@@ -200,15 +212,7 @@ void createFixedTables(Database &db) {
         fields.setValue(QStringLiteral("Typ"), QString::fromUtf8(b.type));
         fields.setValue(QStringLiteral("Größe"), b.size);
         fields.setValue(QStringLiteral("Prefix"), QString::fromUtf8(b.caption));
-        fields.setValue(QStringLiteral("Left"), 100);
-        fields.setValue(QStringLiteral("Top"), y);
-        fields.setValue(QStringLiteral("Width"), 100);
-        fields.setValue(QStringLiteral("Height"), 20);
-        fields.setValue(QStringLiteral("DisplayWidth"), 10);
-        fields.setValue(QStringLiteral("PrefixLeft"), 20);
-        fields.setValue(QStringLiteral("PrefixTop"), y + 2);
-        fields.setValue(QStringLiteral("PostfixLeft"), 206);
-        fields.setValue(QStringLiteral("PostfixTop"), y + 2);
+        SetDefaultFieldLayout(fields, y);
         fields.setValue(QStringLiteral("Visible"), true);
         fields.post();
     }
