@@ -237,6 +237,7 @@ QList<qint64> TFilter::checkedKeys(QListWidget *list) const {
 }
 
 void TFilter::applyRelativeRule(bool relative) {
+    m_relativeShown = relative;
     btnJahr->setEnabled(FilterRules::isAvailable(FilterRules::QuickButton::Jahr, relative));
     const QString label = relative ? FilterRules::kDaysLabel : QString();
     const QString mask = relative ? FilterRules::kRelativeMask : FilterRules::kAbsoluteMask;
@@ -248,7 +249,12 @@ void TFilter::applyRelativeRule(bool relative) {
     }
 }
 
-void TFilter::cbxRelativClick() { applyRelativeRule(cbxRelativ->isChecked()); }
+void TFilter::cbxRelativClick() {
+    // A read-only box reports the click without changing; the range shown
+    // must then stay as it is.
+    if (cbxRelativ->isChecked() != m_relativeShown)
+        applyRelativeRule(cbxRelativ->isChecked());
+}
 
 void TFilter::quickButton(FilterRules::QuickButton button) {
     const auto range = FilterRules::quickRange(button, cbxRelativ->isChecked(), m_today, spnWoche->value(),

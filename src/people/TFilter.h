@@ -80,6 +80,7 @@ private:
     QDate m_today = QDate::currentDate();
     bool m_prepared = false;
     bool m_closing = false;
+    bool m_relativeShown = false;
     int m_filterNr = 0;
     std::unique_ptr<FilterEditor> m_editor;
 
