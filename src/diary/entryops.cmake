@@ -1,0 +1,3 @@
+target_sources(velmora_core PRIVATE
+  EntryOperations.cpp EntryOperations.h
+)
