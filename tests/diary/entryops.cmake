@@ -1,2 +1,4 @@
 velmora_add_test(tst_entryoperations tst_entryoperations.cpp)
 target_include_directories(tst_entryoperations PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/..)
+velmora_add_test(tst_searchentryrules tst_searchentryrules.cpp)
+velmora_add_gui_test(tst_entrydialogs tst_entrydialogs.cpp)
