@@ -1,0 +1,60 @@
+#include "diary/EntryClipboard.h"
+
+#include "diary/TPasteMove.h"
+
+#include <QApplication>
+
+namespace velmora::EntryClipboard {
+
+void CopyEntries(TMainForm &main, const std::vector<EntryReference> &entries) {
+    main.StartCopyObject(kEntries);
+    for (const EntryReference &e : entries)
+        main.AddCopyObject(std::make_unique<TTbPrimKeyEntry>(e));
+}
+
+std::vector<EntryReference> Entries(const TMainForm &main) {
+    std::vector<EntryReference> out;
+    const int n = main.PasteObjectCount(kEntries);
+    for (int i = 0; i < n; ++i)
+        if (auto *e = dynamic_cast<TTbPrimKeyEntry *>(main.GetPasteObject(i)))
+            out.push_back(e->key);
+    return out;
+}
+
+void CopyRows(TMainForm &main, const std::vector<RowReference> &rows) {
+    main.StartCopyObject(kRows);
+    for (const RowReference &r : rows)
+        main.AddCopyObject(std::make_unique<TTbDetailEntry>(r));
+}
+
+std::vector<RowReference *> Rows(const TMainForm &main) {
+    std::vector<RowReference *> out;
+    const int n = main.PasteObjectCount(kRows);
+    for (int i = 0; i < n; ++i)
+        if (auto *r = dynamic_cast<TTbDetailEntry *>(main.GetPasteObject(i)))
+            out.push_back(&r->row);
+    return out;
+}
+
+bool CanPasteRows(const TMainForm &main, const QString &table) {
+    const std::vector<RowReference *> rows = Rows(main);
+    return !rows.empty() &&
+           Database::plainTableName(rows.front()->TableName).compare(Database::plainTableName(table), Qt::CaseInsensitive) == 0;
+}
+
+std::optional<PasteResult> PasteEntriesCommand(QWidget *parent, Database &db, const TMainForm &main,
+                                               const CopyTarget &target) {
+    const std::vector<EntryReference> entries = Entries(main);
+    if (entries.empty())
+        return std::nullopt;
+    TPasteMove dialog(parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct Restore {
+        ~Restore() { QApplication::restoreOverrideCursor(); }
+    } restore;
+    return EntryOperations::PasteEntries(db, target, entries, dialog.Days());
+}
+
+} // namespace velmora::EntryClipboard

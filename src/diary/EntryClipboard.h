@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/TMainForm.h"
+#include "diary/EntryOperations.h"
+
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace velmora {
+
+// A copied entry on the main window's clipboard (kind 1).
+class TTbPrimKeyEntry : public CopyObject {
+public:
+    explicit TTbPrimKeyEntry(const EntryReference &k) : key(k) {}
+    EntryReference key;
+};
+
+// A copied row of a block table on the clipboard (kind 2).
+class TTbDetailEntry : public CopyObject {
+public:
+    explicit TTbDetailEntry(RowReference r) : row(std::move(r)) {}
+    RowReference row;
+};
+
+// The diary's use of the main window's clipboard and the paste command.
+namespace EntryClipboard {
+
+constexpr int kEntries = 1;
+constexpr int kRows = 2;
+
+// Starts a kind-1 copy holding the entries (none: the clipboard is empty).
+void CopyEntries(TMainForm &main, const std::vector<EntryReference> &entries);
+// The copied entries in clipboard order; empty when no entries are copied.
+std::vector<EntryReference> Entries(const TMainForm &main);
+
+void CopyRows(TMainForm &main, const std::vector<RowReference> &rows);
+// The copied rows, to be shifted by inserting rows; empty when none.
+std::vector<RowReference *> Rows(const TMainForm &main);
+// "&Einfügen" of a block panel: rows are copied and the first names its table.
+bool CanPasteRows(const TMainForm &main, const QString &table);
+
+// "&Einfügen" in the list: asks the day count (TPasteMove) and pastes the
+// copied entries for the target. None when cancelled or nothing is copied.
+std::optional<PasteResult> PasteEntriesCommand(QWidget *parent, Database &db, const TMainForm &main,
+                                               const CopyTarget &target);
+
+} // namespace EntryClipboard
+
+} // namespace velmora

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QAbstractSpinBox>
+#include <QDialog>
+#include <optional>
+
+class QPushButton;
+
+namespace velmora {
+
+// A spin edit without bounds that, like the system's spin edits, takes any
+// text; the number is read when the dialog ends.
+class TFreeSpinEdit : public QAbstractSpinBox {
+    Q_OBJECT
+public:
+    explicit TFreeSpinEdit(QWidget *parent = nullptr);
+    void setText(const QString &text);
+    QString text() const;
+    // The whole number typed, none when the text is not one.
+    std::optional<int> number() const;
+    void stepBy(int steps) override;
+
+protected:
+    StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
+    QValidator::State validate(QString &input, int &pos) const override;
+};
+
+// "Paste": by how many days the pasted entries move.
+class TPasteMove : public QDialog {
+    Q_OBJECT
+public:
+    explicit TPasteMove(QWidget *parent = nullptr);
+
+    // Ends with OK only for a whole number.
+    void btnOkClick();
+    // Valid after OK.
+    int Days() const { return m_days; }
+
+    TFreeSpinEdit *txtTage = nullptr;
+    QPushButton *btnOk = nullptr;
+    QPushButton *btnCancel = nullptr;
+
+private:
+    int m_days = 0;
+};
+
+} // namespace velmora

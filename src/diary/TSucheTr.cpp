@@ -1,0 +1,227 @@
+#include "diary/TSucheTr.h"
+
+#include "app/Messages.h"
+#include "diary/EntryOperations.h"
+#include "store/Errors.h"
+#include "store/Query.h"
+
+#include <QAbstractTableModel>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace velmora {
+
+// The rows of the search list: Wo, weekday, Datum, Beschreibung.
+class SearchListModel : public QAbstractTableModel {
+public:
+    explicit SearchListModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+    void reset(const Query *query) {
+        beginResetModel();
+        m_query = query;
+        m_columns.clear();
+        if (query)
+            for (const char *f : {"Woche", "Wochentag", "Datum", "Beschreibung"})
+                m_columns << query->fieldIndex(QString::fromLatin1(f));
+        endResetModel();
+    }
+    int rowCount(const QModelIndex &parent = {}) const override {
+        return parent.isValid() || !m_query ? 0 : m_query->recordCount();
+    }
+    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : 4; }
+    QVariant data(const QModelIndex &index, int role) const override {
+        if (!m_query || !index.isValid() || index.row() >= m_query->recordCount())
+            return {};
+        if (role == Qt::TextAlignmentRole)
+            return index.column() == 3 ? QVariant(Qt::AlignLeft | Qt::AlignTop) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+        if (role != Qt::DisplayRole)
+            return {};
+        const int field = m_columns.value(index.column(), -1);
+        if (field < 0)
+            return {};
+        const QVariant v = m_query->row(index.row())[size_t(field)];
+        if (index.column() == 2)
+            return v.toDateTime().toString(QStringLiteral("dd.MM hh:mm"));
+        return v.toString();
+    }
+    QVariant headerData(int section, Qt::Orientation o, int role) const override {
+        if (o != Qt::Horizontal || role != Qt::DisplayRole)
+            return QAbstractTableModel::headerData(section, o, role);
+        static const char *titles[] = {"Wo", "", "Datum", "Beschreibung"};
+        return section >= 0 && section < 4 ? QString::fromLatin1(titles[section]) : QString();
+    }
+
+private:
+    const Query *m_query = nullptr;
+    QList<int> m_columns;
+};
+
+TSucheTr::TSucheTr(Database &db, QWidget *parent) : QDialog(parent), m_db(db), m_list(std::make_unique<Query>(db)) {
+    setObjectName(QStringLiteral("SucheTr"));
+    setWindowTitle(QStringLiteral("Eine Trainingseinheit auswählen"));
+    setModal(true);
+
+    pcSuche = new QTabBar(this);
+    pcSuche->setObjectName(QStringLiteral("pcSuche"));
+    for (const char *t : {"SOLL (Plan)", "IST (Protokoll)", "SOLL (Gruppe)", "Leerformular"})
+        pcSuche->addTab(QString::fromUtf8(t));
+    m_model = new SearchListModel(this);
+    dbgSuche = new QTableView(this);
+    dbgSuche->setObjectName(QStringLiteral("dbgSuche"));
+    dbgSuche->setModel(m_model);
+    dbgSuche->setSelectionBehavior(QAbstractItemView::SelectRows);
+    dbgSuche->setSelectionMode(QAbstractItemView::SingleSelection);
+    dbgSuche->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    const int ch = dbgSuche->fontMetrics().averageCharWidth();
+    const int widths[] = {3, 3, 11, 44};
+    for (int c = 0; c < 4; ++c)
+        dbgSuche->setColumnWidth(c, widths[c] * ch + 8);
+
+    btnEinfuegen = new QPushButton(QStringLiteral("&Einfügen"), this);
+    btnEinfuegen->setObjectName(QStringLiteral("btnEinfuegen"));
+    btnEinfuegen->setDefault(true);
+    btnAbbrechen = new QPushButton(QStringLiteral("Abbrechen"), this);
+    btnAbbrechen->setObjectName(QStringLiteral("btnAbbrechen"));
+    lblAm = new QLabel(QStringLiteral("am"), this);
+    lblAm->setObjectName(QStringLiteral("lblAm"));
+    txtNewDate = new QLineEdit(this);
+    txtNewDate->setObjectName(QStringLiteral("txtNewDate"));
+    txtNewDate->setInputMask(QStringLiteral("90.90.00;_"));
+    lblFuerPerson = new QLabel(QStringLiteral("für Person"), this);
+    lblFuerPerson->setObjectName(QStringLiteral("lblFuerPerson"));
+    dbfPerson = new QComboBox(this);
+    dbfPerson->setObjectName(QStringLiteral("dbfPerson"));
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(lblAm);
+    bottom->addWidget(txtNewDate);
+    bottom->addWidget(lblFuerPerson);
+    bottom->addWidget(dbfPerson, 1);
+    bottom->addStretch();
+    bottom->addWidget(btnEinfuegen);
+    bottom->addWidget(btnAbbrechen);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(pcSuche);
+    layout->addWidget(dbgSuche, 1);
+    layout->addLayout(bottom);
+    resize(68 * ch + 60, 360);
+
+    connect(pcSuche, &QTabBar::currentChanged, this, &TSucheTr::pcSucheChange);
+    connect(btnEinfuegen, &QPushButton::clicked, this, &TSucheTr::btnOkClick);
+    connect(btnAbbrechen, &QPushButton::clicked, this, &QDialog::reject);
+    connect(dbgSuche, &QTableView::doubleClicked, this, &TSucheTr::dbgSucheDblClick);
+    connect(dbgSuche->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &TSucheTr::rowChanged);
+}
+
+TSucheTr::~TSucheTr() = default;
+
+QDateTime TSucheTr::now() const { return Now.isValid() ? Now : QDateTime::currentDateTime(); }
+
+void TSucheTr::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    if (!m_activated)
+        FormActivate();
+}
+
+void TSucheTr::FormActivate() {
+    m_activated = true;
+    txtNewDate->setText(SearchEntryRules::DateEditText(now().date()));
+    pcSuche->setVisible(ShowTabs);
+    lblFuerPerson->setVisible(ShowPerson);
+    dbfPerson->setVisible(ShowPerson);
+    dbfPerson->clear();
+    if (ShowPerson) {
+        Query persons(m_db, QStringLiteral("select Name, Key1 from OPEN where ((Type = 'G') OR (Type = 'P')) AND "
+                                           "(Gruppe = %1) order by Type, Name, Key1")
+                                .arg(GruppenNr));
+        persons.open();
+        for (persons.first(); !persons.eof(); persons.next())
+            dbfPerson->addItem(persons.value(0).toString(), persons.value(1).toInt());
+    }
+    loadList();
+}
+
+void TSucheTr::pcSucheChange(int) {
+    if (m_activated)
+        loadList();
+}
+
+void TSucheTr::loadList() {
+    const SearchEntryRules::ListQuery q =
+        SearchEntryRules::BuildListQuery(pcSuche->currentIndex(), ShowTabs, Art, PersonNr, GruppenNr, now());
+    m_model->reset(nullptr);
+    m_list->close();
+    m_list->setSql(q.lines);
+    m_list->open();
+    int onOrAfter = 0;
+    if (!q.countLines.isEmpty()) {
+        Query count(m_db, q.countLines.join(QLatin1Char('\n')));
+        count.open();
+        onOrAfter = count.value(0).toInt();
+    }
+    m_model->reset(m_list.get());
+    for (int c = 0; c < 3; ++c)
+        dbgSuche->setColumnHidden(c, q.forms);
+    setWindowTitle(SearchEntryRules::Caption(q.forms));
+    const int row = q.forms ? m_list->recordCount() - 1 : SearchEntryRules::RestingRow(m_list->recordCount(), onOrAfter);
+    btnEinfuegen->setEnabled(row >= 0);
+    if (row >= 0) {
+        dbgSuche->setCurrentIndex(m_model->index(row, 3));
+        dbgSuche->scrollTo(m_model->index(row, 3));
+    }
+    rowChanged();
+}
+
+int TSucheTr::currentRow() const {
+    const QModelIndex i = dbgSuche->currentIndex();
+    return i.isValid() ? i.row() : -1;
+}
+
+void TSucheTr::rowChanged() {
+    const int row = currentRow();
+    if (!ShowPerson || row < 0)
+        return;
+    // The person choice follows the chosen template's person.
+    const int person = m_list->row(row)[size_t(m_list->fieldIndex(QStringLiteral("PersonNr")))].toInt();
+    dbfPerson->setCurrentIndex(dbfPerson->findData(person));
+}
+
+void TSucheTr::btnOkClick() {
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    try {
+        EntryOperations::CheckEntriesAllowed(Art);
+        const QDate date = SearchEntryRules::ParseDateEdit(txtNewDate->text(), now().date());
+        if (!date.isValid())
+            throw VelmoraError(QStringLiteral("'%1' ist kein gültiges Datum.").arg(txtNewDate->text()),
+                               txtNewDate->objectName());
+        int person = PersonNr;
+        // A template whose person is not in the choice leaves the window's person.
+        if (ShowPerson && dbfPerson->currentIndex() >= 0)
+            person = dbfPerson->currentData().toInt();
+        const auto &values = m_list->row(row);
+        m_serienNr = values[size_t(m_list->fieldIndex(QStringLiteral("SerienNr")))].toInt();
+        m_trNr = values[size_t(m_list->fieldIndex(QStringLiteral("TrNr")))].toInt();
+        m_date = date;
+        m_person = person;
+    } catch (const VelmoraError &e) {
+        Messages::error(e.message());
+        if (QWidget *w = e.control().isEmpty() ? nullptr : findChild<QWidget *>(e.control()))
+            w->setFocus();
+        return;
+    }
+    accept();
+}
+
+void TSucheTr::dbgSucheDblClick() { btnOkClick(); }
+
+} // namespace velmora
