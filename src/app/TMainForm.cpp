@@ -122,13 +122,14 @@ void TMainForm::buildMenus() {
     m_actions[newItem->objectName()] = newItem;
     bindDefault(addItem(neu, "miSportler1", QStringLiteral("&Sportler && Gruppe"), QStringLiteral("Neuen Sportler anlegen"), true),
                 [this] { miSportler1Click(); });
-    // The filter window, the evaluation wizard and the workbooks come with
-    // their own windows; until then their items stay off.
+    // The evaluation wizard and the workbooks come with their own windows;
+    // until then their items stay off.
     bindDefault(addItem(neu, "miTable1", QStringLiteral("Formular&baustein"), QStringLiteral("Tabellenassistenten starten"), true),
                 [this] { miTable1Click(); });
     bindDefault(addItem(neu, "miTrKz1", QStringLiteral("&Formular"), QStringLiteral("Formularassistent starten"), true),
                 [this] { miTrKz1Click(); });
-    addItem(neu, "miFilter2", QStringLiteral("F&ilter"), QStringLiteral("Neuen Filter anlegen"), false);
+    bindDefault(addItem(neu, "miFilter2", QStringLiteral("F&ilter"), QStringLiteral("Neuen Filter anlegen"), true),
+                [this] { miFilter2Click(); });
     addItem(neu, "miSolver1", QStringLiteral("&Auswertung"), QStringLiteral("Auswertungsassistent starten"), false);
     addItem(neu, "miAnalyse1", QStringLiteral("A&rbeitsbuch"), QString(), false);
     bindDefault(addItem(file, "miOpen1", QStringLiteral("&Öffnen..."), QStringLiteral("Öffnet existierender Datenobjekte.."), true,

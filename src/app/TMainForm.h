@@ -72,6 +72,9 @@ public:
     void miSportler1Click();
     void miTable1Click();
     void miTrKz1Click();
+    void miFilter2Click();
+    // "&Neuer Eintrag..." of a diary: the search dialog, then a copy of the chosen entry.
+    void DiaryNewEntry(TTrainingstagebuch &diary);
     // A new diary window in the frame, with the entry view and the pick-list
     // editor connected; the caller sets its state and initialises it.
     TTrainingstagebuch *CreateDiary();

@@ -6,7 +6,12 @@
 #include "design/TIndexValues.h"
 #include "design/TTrKz.h"
 #include "design/TTrTable.h"
+#include "diary/EntryClipboard.h"
+#include "diary/EntryOperations.h"
 #include "diary/FormElementCache.h"
+#include "diary/TSucheTr.h"
+#include "people/TFilter.h"
+#include "app/Settings.h"
 #include "diary/TTrainingseintrag.h"
 #include "diary/TTrainingstagebuch.h"
 #include "store/Query.h"
@@ -18,6 +23,7 @@
 
 #include <QLabel>
 #include <QMdiArea>
+#include <QItemSelectionModel>
 #include <QMdiSubWindow>
 
 namespace velmora {
@@ -132,8 +138,92 @@ void TMainForm::EditPickList(int formularNr, int tableNr, int feldNr, bool readO
     editor.exec();
 }
 
+namespace {
+// The entries chosen in a diary's list: the selected rows, else the current one.
+std::vector<EntryReference> chosenEntries(TTrainingstagebuch &diary) {
+    std::vector<EntryReference> out;
+    Cursor &list = diary.listCursor();
+    QList<int> rows;
+    if (QItemSelectionModel *sel = diary.dbgTr->selectionModel())
+        for (const QModelIndex &i : sel->selectedRows())
+            rows << i.row();
+    std::sort(rows.begin(), rows.end());
+    const int serien = list.fieldIndex(QStringLiteral("SerienNr")), trnr = list.fieldIndex(QStringLiteral("TrNr"));
+    for (int r : rows) {
+        const std::vector<QVariant> row = list.rowAt(r);
+        if (!row.empty())
+            out.push_back({row[size_t(serien)].toInt(), row[size_t(trnr)].toInt()});
+    }
+    if (out.empty() && list.recNo() >= 0)
+        out.push_back({list.asInt(QStringLiteral("SerienNr")), list.asInt(QStringLiteral("TrNr"))});
+    return out;
+}
+
+int selectedCount(TTrainingstagebuch &diary) {
+    QItemSelectionModel *sel = diary.dbgTr->selectionModel();
+    return sel ? int(sel->selectedRows().size()) : 0;
+}
+} // namespace
+
+void TMainForm::DiaryNewEntry(TTrainingstagebuch &diary) {
+    Database &db = Engine::current()->dblog();
+    try {
+        EntryOperations::CheckEntriesAllowed(diary.KindCode);
+        TSucheTr search(db, this);
+        search.Art = diary.KindCode;
+        search.PersonNr = diary.PersonNr;
+        search.GruppenNr = diary.GruppenNr;
+        search.ShowPerson = diary.SeveralPersons;
+        if (search.exec() != QDialog::Accepted)
+            return;
+        const CopyTarget target{diary.KindCode, search.Person(), LoginPersonNr, settings().SerienNr};
+        EntryReference key{search.SerienNr(), search.TrNr()};
+        const QDateTime date = EntryOperations::CopyEntryToDate(db, target, key, QDateTime(search.NewDate(), QTime(0, 0)));
+        diary.RebuildList();
+        diary.RefindEntry(date, key.SerienNr, key.TrNr);
+    } catch (const VelmoraError &e) {
+        Messages::error(e.message());
+    }
+}
+
 TTrainingstagebuch *TMainForm::CreateDiary() {
     auto *diary = new TTrainingstagebuch(this);
+    diary->newEntry = [this](TTrainingstagebuch &d) { DiaryNewEntry(d); };
+    diary->copyEntries = [this](TTrainingstagebuch &d) { EntryClipboard::CopyEntries(*this, chosenEntries(d)); };
+    diary->pasteEntries = [this](TTrainingstagebuch &d) {
+        try {
+            const CopyTarget target{d.KindCode, d.PersonNr, LoginPersonNr, settings().SerienNr};
+            const std::optional<PasteResult> r =
+                EntryClipboard::PasteEntriesCommand(this, Engine::current()->dblog(), *this, target);
+            if (r && r->pasted > 0) {
+                d.RebuildList();
+                d.RefindEntry(r->lastDate, r->lastKey.SerienNr, r->lastKey.TrNr);
+            }
+        } catch (const VelmoraError &e) {
+            Messages::error(e.message());
+        }
+    };
+    diary->deleteEntry = [](TTrainingstagebuch &d) {
+        try {
+            const std::vector<EntryReference> chosen = chosenEntries(d);
+            if (chosen.empty())
+                return;
+            // The entry view holds the entry's rows in edit state; it must not
+            // write them back after they are gone.
+            d.DiscardEntryView();
+            if (EntryOperations::ConfirmDeleteEntry(Engine::current()->dblog(), chosen.front(), selectedCount(d)))
+                d.RebuildList();
+            else
+                d.ShowCurrentEntry();
+        } catch (const VelmoraError &e) {
+            Messages::error(e.message());
+        }
+    };
+    diary->editFilter = [this](TTrainingstagebuch &d, int filterNr) {
+        TFilter filter(filterNr, d.PersonNr, d.GruppenNr, QString(), false, this);
+        filter.exec();
+        RebuildDocumentList();
+    };
     diary->entryViewFactory = [this](QWidget *parent, const EntryViewParams &params) -> EntryView * {
         auto *view = new TTrainingseintrag(parent, params);
         view->editPickList = [this](int form, int table, int feld, const QString &name, int, bool readOnly) {
@@ -188,6 +278,12 @@ void TMainForm::miTable1Click() {
     } else {
         designer.Discard();
     }
+}
+
+void TMainForm::miFilter2Click() {
+    TFilter filter(0, LoginPersonNr, LoginGruppenNr, QString(), false, this);
+    filter.exec();
+    RebuildDocumentList();
 }
 
 void TMainForm::miTrKz1Click() {

@@ -90,7 +90,8 @@ void TestMainForm::menuItems_data() {
     QTest::newRow("new athlete") << "miSportler1" << "&Sportler && Gruppe" << "" << true << "Neuen Sportler anlegen";
     QTest::newRow("new block") << "miTable1" << "Formular&baustein" << "" << true << "Tabellenassistenten starten";
     QTest::newRow("new form") << "miTrKz1" << "&Formular" << "" << true << "Formularassistent starten";
-    QTest::newRow("new filter, later") << "miFilter2" << "F&ilter" << "" << false << "Neuen Filter anlegen";
+    QTest::newRow("new filter") << "miFilter2" << "F&ilter" << "" << true << "Neuen Filter anlegen";
+    QTest::newRow("new evaluation, later") << "miSolver1" << "&Auswertung" << "" << false << "Auswertungsassistent starten";
     QTest::newRow("open") << "miOpen1" << "&Öffnen..." << "Ctrl+O" << true << "Öffnet existierender Datenobjekte..";
     QTest::newRow("save as") << "miSave1" << "&Sichern als..." << "Ctrl+S" << false
                              << "Sichert aktuelle Daten in einen anderen Datenbereich";
