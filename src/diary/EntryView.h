@@ -5,6 +5,14 @@
 
 namespace velmora {
 
+// The main window's shared commands a block panel binds while it has the focus.
+namespace EntryCommand {
+constexpr int kCopy = 8;      // "&Kopieren"
+constexpr int kPaste = 9;     // "&Einfügen"
+constexpr int kDelete = 11;   // "&Löschen"
+constexpr int kNewLine = 14;  // "Neue &Zeile"
+} // namespace EntryCommand
+
 // What the diary window hands an entry view when it creates one.
 struct EntryViewParams {
     int serienNr = 0;

@@ -39,6 +39,9 @@ TTrainingseintrag::TTrainingseintrag(QWidget *parent, const EntryViewParams &par
 }
 
 TTrainingseintrag::~TTrainingseintrag() {
+    // The main window must not keep handlers of panels that go.
+    for (TTrainingselement *panel : m_panels)
+        panel->releaseRowCommands();
     if (m_built)
         commit(true);
 }

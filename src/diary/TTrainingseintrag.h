@@ -1,6 +1,9 @@
 #pragma once
 
+#include "diary/EntryOperations.h"
 #include "diary/EntryView.h"
+
+#include <QString>
 
 #include <functional>
 #include <vector>
@@ -37,6 +40,16 @@ public:
     // the form field. Set by whoever owns the editor window.
     std::function<void(int formularNr, int tableNr, int feldNr, const QString &displayName, int person, bool readOnly)>
         editPickList;
+
+    // The clipboard of row references, for the grid row commands; the main
+    // window connects them to its clipboard. Without them nothing is copied
+    // and nothing can be pasted.
+    // Starts a copy of rows (kind 2) holding the references.
+    std::function<void(const std::vector<RowReference> &rows)> copyRows;
+    // The copied rows, which inserting rows may shift; empty when none.
+    std::function<std::vector<RowReference *>()> clipboardRows;
+    // Whether rows are copied and the first names this table.
+    std::function<bool(const QString &table)> canPasteRows;
 
     // The view's fixed width, as the panels' widths derive from it.
     static constexpr int kWidth = 590;

@@ -11,6 +11,7 @@
 #include "store/DBControls.h"
 #include "store/Query.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QHash>
 #include <QHeaderView>
@@ -18,7 +19,9 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
+#include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace velmora {
 
@@ -136,9 +139,15 @@ TTrainingselement::TTrainingselement(TTrainingseintrag *view, QWidget *parent, c
     setFrameShadow(QFrame::Raised);
     if (setup.layout || setup.single)
         installLayoutHandlers(this, true, false);
+    else
+        m_focusWatch = connect(qApp, &QApplication::focusChanged, this,
+                               [this](QWidget *, QWidget *now) { focusMoved(now); });
 }
 
 TTrainingselement::~TTrainingselement() {
+    // The children go after this part of the panel; their focus changes
+    // must not reach it.
+    disconnect(m_focusWatch);
     // The controls refer to the cursor through the data source; they go first.
     if (m_source)
         m_source->setDataSet(nullptr);
@@ -649,6 +658,9 @@ void TTrainingselement::reKey(int serienNr, int trNr, bool readOnly, int person)
         }
     }
     m_source->refreshEditors();
+    // A read-only entry offers no row commands; an editable one offers
+    // them at once when the focus already is in the grid.
+    focusMoved(QApplication::focusWidget());
 }
 
 bool TTrainingselement::commit(bool freeing) {
@@ -678,6 +690,237 @@ bool TTrainingselement::commit(bool freeing) {
         m_table->cancel();
     }
     return modified;
+}
+
+// --- grid row commands
+
+bool TTrainingselement::rowCommandsAllowed() const {
+    return m_grid && m_gridControl && !m_setup.layout && !m_setup.single && !m_setup.readOnly;
+}
+
+// Also through windows of their own: the list of an in-grid pick-list
+// control is a popup whose parent is the control.
+bool TTrainingselement::holds(const QWidget *w) const {
+    for (; w; w = w->parentWidget())
+        if (w == this)
+            return true;
+    return false;
+}
+
+void TTrainingselement::focusMoved(QWidget *now) {
+    if (m_rowCommandRunning)
+        return;
+    const bool inside = now && holds(now) && rowCommandsAllowed();
+    if (inside && !m_rowCommandsBound)
+        bindRowCommands();
+    else if (!inside && m_rowCommandsBound)
+        releaseRowCommands();
+}
+
+void TTrainingselement::announce(int command, bool enable, void (TTrainingselement::*handler)()) {
+    std::function<void()> click;
+    if (enable) {
+        click = [panel = QPointer<TTrainingselement>(this), handler] {
+            // The main window may replace this handler while it runs: what
+            // it needs is taken off it first.
+            const QPointer<TTrainingselement> target = panel;
+            const auto run = handler;
+            if (target)
+                (target.data()->*run)();
+        };
+    }
+    Q_EMIT m_view->commandChanged(command, enable, std::move(click));
+}
+
+void TTrainingselement::bindRowCommands() {
+    m_rowCommandsBound = true;
+    announce(EntryCommand::kDelete, true, &TTrainingselement::deleteRows);
+    announce(EntryCommand::kCopy, true, &TTrainingselement::copyRows);
+    announce(EntryCommand::kNewLine, true, &TTrainingselement::newRows);
+    const bool paste = m_view->canPasteRows && m_view->canPasteRows(m_table->tableName());
+    announce(EntryCommand::kPaste, paste, &TTrainingselement::pasteRows);
+}
+
+void TTrainingselement::releaseRowCommands() {
+    if (!m_rowCommandsBound)
+        return;
+    m_rowCommandsBound = false;
+    for (int command : {EntryCommand::kDelete, EntryCommand::kCopy, EntryCommand::kNewLine, EntryCommand::kPaste})
+        announce(command, false, nullptr);
+}
+
+// What is typed in the grid belongs to the row it was typed in, before
+// rows move under it.
+void TTrainingselement::finishEditing() {
+    // The grid ignores a widget that is none of its cell editors.
+    QWidget *editor = QApplication::focusWidget();
+    if (m_gridControl && editor && m_gridControl->viewport()->isAncestorOf(editor))
+        QMetaObject::invokeMethod(m_gridControl, "commitData", Qt::DirectConnection, Q_ARG(QWidget *, editor));
+    commit(false);
+    if (m_table->isEditing())
+        m_table->cancel();
+}
+
+int TTrainingselement::selectedRowCount() const {
+    std::set<int> rows;
+    if (m_gridControl)
+        for (const QModelIndex &i : m_gridControl->selectionModel()->selectedIndexes())
+            rows.insert(i.row());
+    return int(rows.size());
+}
+
+std::vector<int> TTrainingselement::selectedOrders() {
+    std::set<int> rows;
+    if (m_gridControl)
+        for (const QModelIndex &i : m_gridControl->selectionModel()->selectedIndexes())
+            rows.insert(i.row());
+    const int order = m_table->fieldIndex(QStringLiteral("Order"));
+    std::vector<int> orders;
+    for (int row : rows) {
+        const std::vector<QVariant> values = m_table->rowAt(row);
+        if (size_t(order) < values.size())
+            orders.push_back(values[size_t(order)].toInt());
+    }
+    return orders;
+}
+
+// Without a current row the rows go to the end.
+int TTrainingselement::currentOrder() {
+    int row = m_gridControl && m_gridControl->currentIndex().isValid() ? m_gridControl->currentIndex().row()
+                                                                       : m_table->recNo();
+    const std::vector<QVariant> values = row >= 0 ? m_table->rowAt(row) : std::vector<QVariant>();
+    const int order = m_table->fieldIndex(QStringLiteral("Order"));
+    if (size_t(order) >= values.size())
+        return m_nextOrder;
+    return values[size_t(order)].toInt();
+}
+
+void TTrainingselement::reread(int row) {
+    m_table->refresh();
+    m_nextOrder = EntryRules::NextRowNumber(*m_table);
+    const int rows = m_table->recordCount();
+    if (rows > 0)
+        m_table->moveTo(std::clamp(row, 0, rows - 1));
+}
+
+std::vector<RowReference *> TTrainingselement::clipboardRows() const {
+    return m_view->clipboardRows ? m_view->clipboardRows() : std::vector<RowReference *>();
+}
+
+namespace {
+// Keeps a panel from reacting to the focus changes its command causes (a
+// question box takes the focus) and settles its commands afterwards.
+class CommandRun {
+public:
+    explicit CommandRun(bool &running) : m_running(running), m_was(running) { m_running = true; }
+    ~CommandRun() { m_running = m_was; }
+
+private:
+    bool &m_running;
+    bool m_was;
+};
+} // namespace
+
+void TTrainingselement::copyRows() {
+    if (!m_table || !m_table->isOpen())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool copied = false;
+    try {
+        {
+            CommandRun run(m_rowCommandRunning);
+            finishEditing();
+            const auto refs = EntryOperations::RowReferences(m_table->tableName(), m_setup.serienNr, m_setup.trNr,
+                                                             selectedOrders());
+            if (m_view->copyRows) {
+                m_view->copyRows(refs);
+                copied = !refs.empty();
+            }
+        }
+        if (m_rowCommandsBound)
+            announce(EntryCommand::kPaste, copied, &TTrainingselement::pasteRows);
+    } catch (const VelmoraError &e) {
+        Messages::error(e.message());
+    }
+    QApplication::restoreOverrideCursor();
+    focusMoved(QApplication::focusWidget());
+}
+
+void TTrainingselement::newRows() {
+    if (!m_table || !m_table->isOpen() || m_setup.readOnly)
+        return;
+    {
+        CommandRun run(m_rowCommandRunning);
+        int row = -1;
+        try {
+            finishEditing();
+            row = m_table->recNo();
+            EntryOperations::NewRows(m_db, m_table->tableName(), m_setup.serienNr, m_setup.trNr, currentOrder(),
+                                     selectedRowCount(), clipboardRows());
+        } catch (const VelmoraError &e) {
+            Messages::error(e.message());
+        }
+        try {
+            reread(row);
+        } catch (const VelmoraError &e) {
+            Messages::error(e.message());
+        }
+    }
+    focusMoved(QApplication::focusWidget());
+}
+
+void TTrainingselement::pasteRows() {
+    if (!m_table || !m_table->isOpen() || m_setup.readOnly)
+        return;
+    const std::vector<RowReference *> clipboard = clipboardRows();
+    if (clipboard.empty())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    {
+        CommandRun run(m_rowCommandRunning);
+        int row = -1;
+        try {
+            finishEditing();
+            row = m_table->recNo();
+            EntryOperations::PasteRows(m_db, m_table->tableName(), m_setup.serienNr, m_setup.trNr, currentOrder(),
+                                       clipboard);
+        } catch (const VelmoraError &e) {
+            Messages::error(e.message());
+        }
+        try {
+            reread(row);
+        } catch (const VelmoraError &e) {
+            Messages::error(e.message());
+        }
+    }
+    QApplication::restoreOverrideCursor();
+    focusMoved(QApplication::focusWidget());
+}
+
+void TTrainingselement::deleteRows() {
+    if (!m_table || !m_table->isOpen() || m_setup.readOnly)
+        return;
+    {
+        CommandRun run(m_rowCommandRunning);
+        int row = -1;
+        bool deleted = false;
+        try {
+            finishEditing();
+            row = m_table->recNo();
+            deleted = EntryOperations::DeleteRows(m_db, m_table->tableName(), m_setup.serienNr, m_setup.trNr,
+                                                  selectedOrders());
+        } catch (const VelmoraError &e) {
+            Messages::error(e.message());
+        }
+        if (deleted) {
+            try {
+                reread(row);
+            } catch (const VelmoraError &e) {
+                Messages::error(e.message());
+            }
+        }
+    }
+    focusMoved(QApplication::focusWidget());
 }
 
 std::vector<ElementLayout> TTrainingselement::layoutToSave() const {

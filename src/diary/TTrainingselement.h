@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diary/EntryOperations.h"
 #include "diary/EntryRules.h"
 #include "diary/TDBTypeGrid.h"
 #include "diary/TTREList.h"
@@ -47,6 +48,22 @@ public:
     // Posts the row; true when it had unsaved changes. A failing post is
     // reported and its change cancelled.
     bool commit(bool freeing);
+
+    // The grid row commands, bound while the focus is in a grid panel of an
+    // editable entry in list mode. Each posts the pending row first and
+    // re-reads the grid afterwards; errors are shown.
+    // "&Kopieren": the selected rows to the clipboard.
+    void copyRows();
+    // "Neue &Zeile": max(1, selected) empty rows at the current row.
+    void newRows();
+    // "&Einfügen": the copied rows of this table at the current row.
+    void pasteRows();
+    // "&Löschen": the selected rows, after asking.
+    void deleteRows();
+    // Whether the panel has announced its row commands enabled.
+    bool rowCommandsBound() const { return m_rowCommandsBound; }
+    // Announces the row commands disabled if they are bound.
+    void releaseRowCommands();
 
     // Sets the panel's size; a client memo or the grid follows it.
     void setPanelSize(const QSize &size);
@@ -96,6 +113,17 @@ private:
     bool gridPickListKey(TDBLookupComboBox *box, QKeyEvent *key);
     void openPickListEditor(TDBLookupComboBox *box);
     bool layoutEvent(QWidget *w, QEvent *event);
+    bool rowCommandsAllowed() const;
+    bool holds(const QWidget *w) const;
+    void focusMoved(QWidget *now);
+    void bindRowCommands();
+    void announce(int command, bool enable, void (TTrainingselement::*handler)());
+    void finishEditing();
+    std::vector<int> selectedOrders();
+    int selectedRowCount() const;
+    int currentOrder();
+    void reread(int row);
+    std::vector<RowReference *> clipboardRows() const;
 
     TTrainingseintrag *m_view;
     Database &m_db;
@@ -113,6 +141,9 @@ private:
     QList<QPointer<TDBLookupComboBox>> m_gridPickLists;
     QSet<int> m_pickListColumns;
     LayoutDrag::State m_drag;
+    bool m_rowCommandsBound = false;
+    bool m_rowCommandRunning = false;
+    QMetaObject::Connection m_focusWatch;
 };
 
 } // namespace velmora
