@@ -226,6 +226,9 @@ TTrainingstagebuch *TMainForm::CreateDiary() {
     };
     diary->entryViewFactory = [this](QWidget *parent, const EntryViewParams &params) -> EntryView * {
         auto *view = new TTrainingseintrag(parent, params);
+        view->copyRows = [this](const std::vector<RowReference> &rows) { EntryClipboard::CopyRows(*this, rows); };
+        view->clipboardRows = [this] { return EntryClipboard::Rows(*this); };
+        view->canPasteRows = [this](const QString &table) { return EntryClipboard::CanPasteRows(*this, table); };
         view->editPickList = [this](int form, int table, int feld, const QString &name, int, bool readOnly) {
             TIndexValues editor(form, table, feld, LoginPersonNr, readOnly, name, this);
             editor.exec();
