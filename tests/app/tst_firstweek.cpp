@@ -21,6 +21,7 @@
 #include "store/DocumentList.h"
 #include "store/Keys.h"
 #include "store/Query.h"
+#include "support/Controls.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 #include "support/WhenShown.h"
@@ -39,24 +40,17 @@
 #include <QTest>
 
 using namespace velmora;
+using velmora::test::control;
+using velmora::test::type;
 using velmora::test::MessageRecorder;
 using velmora::test::TempInstallation;
 using velmora::test::whenShown;
 
 namespace {
-template <class T> T *control(QWidget &w, const char *name) {
-    T *c = w.findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
-void type(QWidget &w, const char *name, const QString &text) {
-    auto *e = control<QLineEdit>(w, name);
-    e->setFocus();
-    e->selectAll();
-    QTest::keyClick(e, Qt::Key_Delete);
-    QTest::keyClicks(e, text);
+// Typing into a bound editor starts with the focus on it.
+void typeFocused(QWidget &w, const char *name, const QString &text) {
+    control<QLineEdit>(w, name)->setFocus();
+    type(w, name, text);
 }
 
 void field(TTrFieldEditor &ed, const QString &name, const char *choice, const QString &low = {}, const QString &high = {}) {
@@ -190,7 +184,7 @@ void TestFirstWeek::coachsFirstWeek() {
     QVERIFY(fillIn->windowTitle().startsWith(QStringLiteral("Formular \"Laufprotokoll\"")));
     QLineEdit *dauer = fieldEdit(*fillIn, formNr, lauf, 1);
     QVERIFY(dauer);
-    type(*fillIn->entryView(), qPrintable(dauer->objectName()), QStringLiteral("60"));
+    typeFocused(*fillIn->entryView(), qPrintable(dauer->objectName()), QStringLiteral("60"));
     form.CloseAll1Click();
 
     // Anna's protocols: three entries from the blank form.
@@ -219,7 +213,7 @@ void TestFirstWeek::coachsFirstWeek() {
         QLineEdit *e = fieldEdit(*protocols, formNr, lauf, 1);
         QVERIFY(e);
         QCOMPARE(e->text(), QStringLiteral("60"));  // the form's default came along
-        type(*protocols->entryView(), qPrintable(e->objectName()), QString::number(minutes += 15));
+        typeFocused(*protocols->entryView(), qPrintable(e->objectName()), QString::number(minutes += 15));
     }
     protocols->listCursor().moveTo(0);
     QCOMPARE(count(db, QStringLiteral("select sum(Dauer) from TR_1, TR where TR_1.TrNr = TR.TrNr and TR.Art = 2")), 45 + 60 + 75);

@@ -3,6 +3,7 @@
 #include "diary/TDBTypeGrid.h"
 #include "store/Cursor.h"
 #include "store/DBControls.h"
+#include "support/Controls.h"
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
@@ -11,18 +12,13 @@
 #include <QTest>
 
 using namespace velmora;
+using velmora::test::control;
+using velmora::test::type;
 using velmora::test::ClubFixture;
 
 namespace {
 constexpr int kFremd = ClubFixture::kBase + 3; // created by Otto
 constexpr int kAlpha = ClubFixture::kBase + 4;
-
-template <class T> T *control(QWidget &w, const char *name) {
-    T *c = w.findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
 
 void addValue(Database &db, int nr, const QString &text, int owner) {
     Cursor c(db, QStringLiteral("TRVALUE"));

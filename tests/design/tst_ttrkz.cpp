@@ -4,6 +4,7 @@
 #include "design/TTrKz.h"
 #include "diary/FormElementCache.h"
 #include "store/DBControls.h"
+#include "support/Controls.h"
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
@@ -23,18 +24,13 @@
 #include <QTimer>
 
 using namespace velmora;
+using velmora::test::control;
+using velmora::test::type;
 using velmora::test::whenShown;
 using velmora::test::ClubFixture;
 using namespace velmora::test::forms;
 
 namespace {
-template <class T> T *control(QWidget &w, const char *name) {
-    T *c = w.findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
 QStringList items(QListWidget *list) {
     QStringList texts;
     for (int i = 0; i < list->count(); ++i)

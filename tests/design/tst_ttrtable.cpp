@@ -6,6 +6,7 @@
 #include "store/Cursor.h"
 #include "store/DBControls.h"
 #include "store/Query.h"
+#include "support/Controls.h"
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
@@ -24,26 +25,14 @@
 #include <functional>
 
 using namespace velmora;
+using velmora::test::control;
+using velmora::test::type;
 using velmora::test::whenShown;
 using velmora::test::ClubFixture;
 using velmora::test::MessageRecorder;
 using velmora::test::TempInstallation;
 
 namespace {
-template <class T> T *control(QWidget &w, const char *name) {
-    T *c = w.findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
-void type(QWidget &window, const char *name, const QString &text) {
-    auto *e = control<QLineEdit>(window, name);
-    e->selectAll();
-    QTest::keyClick(e, Qt::Key_Delete);
-    QTest::keyClicks(e, text);
-}
-
 int count(Database &db, const QString &sql) {
     Query q(db, sql);
     q.open();

@@ -3,6 +3,7 @@
 #include "people/TSportlerkartei.h"
 #include "store/Cursor.h"
 #include "store/DBControls.h"
+#include "support/Controls.h"
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
@@ -15,16 +16,11 @@
 #include <QTest>
 
 using namespace velmora;
+using velmora::test::control;
+using velmora::test::type;
 using velmora::test::ClubFixture;
 
 namespace {
-template <class T> T *control(QWidget &w, const char *name) {
-    T *c = w.findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
 QVariantMap personRow(Database &db, int nr) {
     Cursor c(db, QStringLiteral("PERSON"));
     c.open();
@@ -35,12 +31,6 @@ QVariantMap personRow(Database &db, int nr) {
     return row;
 }
 
-void type(QWidget &card, const char *name, const QString &text) {
-    auto *e = control<QLineEdit>(card, name);
-    e->selectAll();
-    QTest::keyClick(e, Qt::Key_Delete);
-    QTest::keyClicks(e, text);
-}
 } // namespace
 
 class TestSportlerkartei : public QObject {

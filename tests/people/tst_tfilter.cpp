@@ -4,6 +4,7 @@
 #include "store/Cursor.h"
 #include "store/DBControls.h"
 #include "store/DocumentList.h"
+#include "support/Controls.h"
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
@@ -19,16 +20,11 @@
 #include <QTest>
 
 using namespace velmora;
+using velmora::test::control;
+using velmora::test::type;
 using velmora::test::ClubFixture;
 
 namespace {
-template <class T> T *control(QWidget &w, const char *name) {
-    T *c = w.findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
 QVariantMap filterRow(Database &db, int nr) {
     Cursor c(db, QStringLiteral("FILTER"));
     c.open();
@@ -47,13 +43,6 @@ void setColumns(Database &db, int nr, const QVariantMap &values) {
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         c.setValue(it.key(), it.value());
     c.post();
-}
-
-void type(QWidget &w, const char *name, const QString &text) {
-    auto *e = control<QLineEdit>(w, name);
-    e->selectAll();
-    QTest::keyClick(e, Qt::Key_Delete);
-    QTest::keyClicks(e, text);
 }
 
 // A mouse click on the button's centre; a check box is clicked as the user
