@@ -135,17 +135,21 @@ struct Block0Field {
     const char *caption;
     const char *type;
     int size;
+    int top, width, height;
 };
 // The entry's own columns offered as fields of block 0. Orders 1 and 4 are
-// the ones forms take over; the others serve evaluations.
+// the ones forms take over, so they stand first: a date wide enough for its
+// time and a description of a few lines. The others serve evaluations.
 constexpr Block0Field kBlock0Fields[] = {
-    {1, "Datum", "Datum", "T", 0},
-    {2, "Woche", "Woche", "A", 2},
-    {3, "Wochentag", "Wochentag", "A", 2},
-    {4, "Beschreibung", "Beschreibung", "M", 0},
-    {5, "PersonNr", "Person", "I", 0},
-    {6, "AutorNr", "Autor", "I", 0},
+    {1, "Datum", "Datum", "T", 0, 4, 150, 20},
+    {4, "Beschreibung", "Beschreibung", "M", 0, 28, 440, 60},
+    {2, "Woche", "Woche", "A", 2, 92, 100, 20},
+    {3, "Wochentag", "Wochentag", "A", 2, 116, 100, 20},
+    {5, "PersonNr", "Person", "I", 0, 140, 100, 20},
+    {6, "AutorNr", "Autor", "I", 0, 164, 100, 20},
 };
+// The header shows date and description.
+constexpr int kBlock0Height = 92;
 } // namespace
 
 const std::vector<TableDef> &fixedTables() {
@@ -193,15 +197,14 @@ void createFixedTables(Database &db) {
         blocks.setValue(QStringLiteral("Beschreibung"), QStringLiteral("Die eigenen Felder jedes Eintrags"));
         blocks.setValue(QStringLiteral("Art"), QStringLiteral("S"));
         blocks.setValue(QStringLiteral("Filename"), QStringLiteral("TR"));
-        blocks.setValue(QStringLiteral("Height"), 4 + 24 * int(std::size(kBlock0Fields)));
+        blocks.setValue(QStringLiteral("Height"), kBlock0Height);
         blocks.setValue(QStringLiteral("TrainerNr"), 0);
         blocks.post();
     }
     Cursor fields(db, QStringLiteral("TRFIELD"));
     fields.open();
-    int k = 0;
     for (const Block0Field &b : kBlock0Fields) {
-        const int y = 4 + 24 * k++;
+        const int y = b.top;
         if (fields.findKey({0, b.order}))
             continue;
         fields.append();
@@ -213,6 +216,8 @@ void createFixedTables(Database &db) {
         fields.setValue(QStringLiteral("Größe"), b.size);
         fields.setValue(QStringLiteral("Prefix"), QString::fromUtf8(b.caption));
         SetDefaultFieldLayout(fields, y);
+        fields.setValue(QStringLiteral("Width"), b.width);
+        fields.setValue(QStringLiteral("Height"), b.height);
         fields.setValue(QStringLiteral("Visible"), true);
         fields.post();
     }

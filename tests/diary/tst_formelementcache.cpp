@@ -73,8 +73,8 @@ void TestFormElementCache::elements_data() {
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("displayWidth");
     const int b = ClubFixture::kBlock;
-    QTest::newRow("Datum") << 0 << 0 << 0 << 1 << "T" << "Datum" << "" << 100 << 4 << 100 << 10;
-    QTest::newRow("Beschreibung") << 1 << 1 << 0 << 4 << "M" << "Beschreibung" << "" << 100 << 76 << 100 << 10;
+    QTest::newRow("Datum") << 0 << 0 << 0 << 1 << "T" << "Datum" << "" << 100 << 4 << 150 << 10;
+    QTest::newRow("Beschreibung") << 1 << 1 << 0 << 4 << "M" << "Beschreibung" << "" << 100 << 28 << 440 << 10;
     QTest::newRow("Dauer") << 2 << 2 << b << 1 << "I" << "Dauer" << "Dauer" << 0 << 4 << 0 << 0;
     QTest::newRow("Strecke") << 3 << 3 << b << 2 << "F" << "Strecke" << "Strecke" << 0 << 28 << 0 << 0;
     QTest::newRow("Belastung") << 4 << 4 << b << 3 << "X" << "Belastung" << "Belastung" << 0 << 52 << 0 << 0;
