@@ -2,7 +2,7 @@
 
 #include "diary/TPasteMove.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 
 namespace velmora::EntryClipboard {
 
@@ -50,9 +50,9 @@ std::optional<PasteResult> PasteEntriesCommand(QWidget *parent, Database &db, co
     TPasteMove dialog(parent);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     struct Restore {
-        ~Restore() { QApplication::restoreOverrideCursor(); }
+        ~Restore() { QGuiApplication::restoreOverrideCursor(); }
     } restore;
     return EntryOperations::PasteEntries(db, target, entries, dialog.Days());
 }
