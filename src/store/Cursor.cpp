@@ -13,9 +13,13 @@ QStringList splitFields(const QString &fields) {
 }
 } // namespace
 
-Cursor::Cursor(Database &db, const QString &table, QObject *parent) : QObject(parent), m_db(db), m_table(table) {}
+Cursor::Cursor(Database &db, const QString &table, QObject *parent) : QObject(parent), m_db(db), m_table(table) {
+    m_db.attachCursor(this);
+}
 
 Cursor::~Cursor() {
+    if (!m_dbClosed)
+        m_db.detachCursor(this);
     if (m_master) {
         auto &d = m_master->m_details;
         d.erase(std::remove(d.begin(), d.end(), this), d.end());
@@ -258,6 +262,18 @@ void Cursor::close() {
             d->masterMoved();
     Q_EMIT closed();
     Q_EMIT stateChanged();
+}
+
+void Cursor::releaseStatement() {
+    if (!m_stream)
+        return;
+    if (m_streaming) {
+        // Remember where the stream stood, by row id, before letting go.
+        ensureRowids();
+        m_streaming = false;
+        m_rowLoaded = false;
+    }
+    m_stream.reset();
 }
 
 void Cursor::resetSet() {

@@ -107,6 +107,11 @@ public:
     void cancel();
     void deleteRow();
     qint64 rowId() const { return m_rowid; }
+    // Stops reading forward through an open statement (the table is about
+    // to be replaced); the cursor keeps its position by row id.
+    void releaseStatement();
+    // The database went away first (engine closed): nothing to detach from.
+    void databaseClosed() { m_dbClosed = true; }
 
     Hook onNewRecord;
     Hook beforePost;
@@ -161,6 +166,7 @@ private:
     std::vector<Cursor *> m_details;
     bool m_readOnly = false;
     bool m_autoTimestamp = true;
+    bool m_dbClosed = false;
     bool m_caseInsensitive = false;
     quint64 m_generation = 0;
 

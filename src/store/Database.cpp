@@ -1,5 +1,6 @@
 #include "store/Database.h"
 
+#include "store/Cursor.h"
 #include "store/Values.h"
 
 #include <QDir>
@@ -190,7 +191,10 @@ Database::Database(QString name, QString directory, bool create, bool readOnly)
         exec(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"));
 }
 
-Database::~Database() = default;
+Database::~Database() {
+    for (Cursor *c : m_cursors)
+        c->databaseClosed();
+}
 
 QString Database::filePath() const { return QDir(m_directory).filePath(QString::fromLatin1(kFileName)); }
 
@@ -413,8 +417,10 @@ void Database::createTable(const TableDef &def) {
     }
     Transaction tx(*this);
     const QString existing = resolveTable(name);
-    if (!existing.isEmpty())
+    if (!existing.isEmpty()) {
+        releaseReaders(existing);
         exec(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(existing)));
+    }
     exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(name), cols.join(QLatin1String(", "))));
     for (const IndexDef &idx : def.indexes) {
         QStringList f;
@@ -435,7 +441,15 @@ void Database::createTableLike(const QString &name, const Database &source, cons
 }
 
 void Database::dropTable(const QString &name) {
-    exec(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(requireTable(name))));
+    const QString real = requireTable(name);
+    releaseReaders(real);
+    exec(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(real)));
+}
+
+void Database::releaseReaders(const QString &table) {
+    for (Cursor *c : m_cursors)
+        if (c->tableName().compare(table, Qt::CaseInsensitive) == 0)
+            c->releaseStatement();
 }
 
 void Database::emptyTable(const QString &name) {

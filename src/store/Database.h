@@ -33,6 +33,7 @@ struct TableDef {
 };
 
 class Database;
+class Cursor;
 
 // One prepared statement of SQLite's own dialect.
 class Statement {
@@ -122,7 +123,13 @@ public:
 
     void invalidateSchema();
 
+    // Open cursors register themselves, so that replacing or dropping a
+    // table first lets go of the statements that still read it.
+    void attachCursor(Cursor *cursor) { m_cursors.push_back(cursor); }
+    void detachCursor(Cursor *cursor) { std::erase(m_cursors, cursor); }
+
 private:
+    void releaseReaders(const QString &table);
     void loadTableList() const;
 
     QString m_name;
@@ -139,6 +146,7 @@ private:
     };
     mutable bool m_tablesLoaded = false;
     mutable QHash<QString, CachedTable> m_tables;  // key: lower-case name
+    std::vector<Cursor *> m_cursors;
 };
 
 // Commits on commit(), rolls back when left otherwise.

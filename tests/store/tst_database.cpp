@@ -1,3 +1,4 @@
+#include "store/Cursor.h"
 #include "store/Database.h"
 #include "store/Engine.h"
 #include "support/TempInstallation.h"
@@ -24,6 +25,7 @@ private Q_SLOTS:
     void foreignFileRefusedAndUntouched();
     void nestedTransactions();
     void engineIniWithoutPathRefused();
+    void replacingATableAnOpenCursorReads();
 };
 
 void TestDatabase::tableNamesInAnyCase_data() {
@@ -213,6 +215,28 @@ void TestDatabase::engineIniWithoutPathRefused() {
     QVERIFY_THROWS_EXCEPTION(EngineError, Engine::readConfig(ini));
     QVERIFY_THROWS_EXCEPTION(EngineError, Engine(ini, dir.path()));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("DBLOG"))));
+}
+
+void TestDatabase::replacingATableAnOpenCursorReads() {
+    TempInstallation inst;
+    Database &db = inst.db();
+    const TableDef def{QStringLiteral("TMP00001"), {FieldDef(QStringLiteral("Nr"), FieldType::Long)}, {QStringLiteral("Nr")}, {}};
+    db.createTable(def);
+    db.exec(QStringLiteral("INSERT INTO TMP00001 VALUES (1), (2), (3)"));
+    Cursor c(db, QStringLiteral("TMP00001"));
+    c.open();
+    c.next();  // reading forward through an open statement
+    QCOMPARE(c.asInt(QStringLiteral("Nr")), 2);
+    db.createTable(def);  // SQLite refuses to drop a table a statement still reads
+    db.exec(QStringLiteral("INSERT INTO TMP00001 VALUES (7)"));
+    c.refresh();
+    QCOMPARE(c.recordCount(), 1);
+    QCOMPARE(c.asInt(QStringLiteral("Nr")), 7);
+    QVERIFY_THROWS_EXCEPTION(EngineError, [&] {
+        c.first();
+        db.dropTable(QStringLiteral("TMP00001"));
+        c.first();  // the table is gone
+    }());
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)
