@@ -846,27 +846,41 @@ void TTrainingselement::copyRows() {
     focusMoved(QApplication::focusWidget());
 }
 
-void TTrainingselement::newRows() {
-    if (!m_table || !m_table->isOpen() || m_setup.readOnly)
-        return;
+// The row commands that write: finish what is being typed, run the
+// operation, then read the rows again and stay on the same position. The
+// operation reports whether it changed anything.
+void TTrainingselement::runRowCommand(const std::function<bool()> &operation) {
     {
         CommandRun run(m_rowCommandRunning);
         int row = -1;
+        bool changed = false;
         try {
             finishEditing();
             row = m_table->recNo();
-            EntryOperations::NewRows(m_db, m_table->tableName(), m_setup.serienNr, m_setup.trNr, currentOrder(),
-                                     selectedRowCount(), clipboardRows());
+            changed = operation();
         } catch (const VelmoraError &e) {
             Messages::error(e.message());
+            changed = true;  // a failed write may have left part of its work
         }
-        try {
-            reread(row);
-        } catch (const VelmoraError &e) {
-            Messages::error(e.message());
+        if (changed) {
+            try {
+                reread(row);
+            } catch (const VelmoraError &e) {
+                Messages::error(e.message());
+            }
         }
     }
     focusMoved(QApplication::focusWidget());
+}
+
+void TTrainingselement::newRows() {
+    if (!m_table || !m_table->isOpen() || m_setup.readOnly)
+        return;
+    runRowCommand([this] {
+        EntryOperations::NewRows(m_db, m_table->tableName(), m_setup.serienNr, m_setup.trNr, currentOrder(),
+                                 selectedRowCount(), clipboardRows());
+        return true;
+    });
 }
 
 void TTrainingselement::pasteRows() {
@@ -876,51 +890,19 @@ void TTrainingselement::pasteRows() {
     if (clipboard.empty())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    {
-        CommandRun run(m_rowCommandRunning);
-        int row = -1;
-        try {
-            finishEditing();
-            row = m_table->recNo();
-            EntryOperations::PasteRows(m_db, m_table->tableName(), m_setup.serienNr, m_setup.trNr, currentOrder(),
-                                       clipboard);
-        } catch (const VelmoraError &e) {
-            Messages::error(e.message());
-        }
-        try {
-            reread(row);
-        } catch (const VelmoraError &e) {
-            Messages::error(e.message());
-        }
-    }
+    runRowCommand([this, &clipboard] {
+        EntryOperations::PasteRows(m_db, m_table->tableName(), m_setup.serienNr, m_setup.trNr, currentOrder(), clipboard);
+        return true;
+    });
     QApplication::restoreOverrideCursor();
-    focusMoved(QApplication::focusWidget());
 }
 
 void TTrainingselement::deleteRows() {
     if (!m_table || !m_table->isOpen() || m_setup.readOnly)
         return;
-    {
-        CommandRun run(m_rowCommandRunning);
-        int row = -1;
-        bool deleted = false;
-        try {
-            finishEditing();
-            row = m_table->recNo();
-            deleted = EntryOperations::DeleteRows(m_db, m_table->tableName(), m_setup.serienNr, m_setup.trNr,
-                                                  selectedOrders());
-        } catch (const VelmoraError &e) {
-            Messages::error(e.message());
-        }
-        if (deleted) {
-            try {
-                reread(row);
-            } catch (const VelmoraError &e) {
-                Messages::error(e.message());
-            }
-        }
-    }
-    focusMoved(QApplication::focusWidget());
+    runRowCommand([this] {
+        return EntryOperations::DeleteRows(m_db, m_table->tableName(), m_setup.serienNr, m_setup.trNr, selectedOrders());
+    });
 }
 
 std::vector<ElementLayout> TTrainingselement::layoutToSave() const {

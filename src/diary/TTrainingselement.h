@@ -123,6 +123,7 @@ private:
     int selectedRowCount() const;
     int currentOrder();
     void reread(int row);
+    void runRowCommand(const std::function<bool()> &operation);
     std::vector<RowReference *> clipboardRows() const;
 
     TTrainingseintrag *m_view;

@@ -23,6 +23,13 @@ int count(Database &db, const QString &sql) {
     q.open();
     return q.value(0).toInt();
 }
+// A finished card block "Lauf" with one integer field, as block 65537.
+void finishLauf(BlockDesign &d, const QString &dir) {
+    d.openNew(65538);
+    d.block().setValue(QStringLiteral("Name"), QStringLiteral("Lauf"));
+    addField(d, QStringLiteral("A"), QStringLiteral("I"));
+    d.finish(dir + QStringLiteral("/v.IDX"));
+}
 } // namespace
 
 class TestBlockDesign : public QObject {
@@ -181,10 +188,7 @@ void TestBlockDesign::discardNeverRemovesAFinishedBlock() {
     TempInstallation inst;
     Database &db = inst.db();
     BlockDesign d(db, 1);
-    d.openNew(65538);
-    d.block().setValue(QStringLiteral("Name"), QStringLiteral("Lauf"));
-    addField(d, QStringLiteral("A"), QStringLiteral("I"));
-    d.finish(inst.dir() + QStringLiteral("/v.IDX"));
+    finishLauf(d, inst.dir());
     d.discard();
     QCOMPARE(count(db, QStringLiteral("select count(*) from TRFIELD where TableNr = 65537")), 1);
     // Looking at an existing block never removes it either.
@@ -199,10 +203,7 @@ void TestBlockDesign::existingBlockIsReadOnly() {
     Database &db = inst.db();
     {
         BlockDesign d(db, 1);
-        d.openNew(65538);
-        d.block().setValue(QStringLiteral("Name"), QStringLiteral("Lauf"));
-        addField(d, QStringLiteral("A"), QStringLiteral("I"));
-        d.finish(inst.dir() + QStringLiteral("/v.IDX"));
+        finishLauf(d, inst.dir());
     }
     BlockDesign view(db, 1);
     view.openExisting(65537, true);

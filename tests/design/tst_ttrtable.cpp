@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include "support/StoredRow.h"
+
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -67,13 +69,7 @@ RangeInput values(const QString &lines) {
 }
 
 QVariantMap fieldRow(Database &db, int tableNr, int order) {
-    Cursor c(db, QStringLiteral("TRFIELD"));
-    c.open();
-    QVariantMap row;
-    if (c.findKey({tableNr, order}))
-        for (const FieldDef &f : c.fields())
-            row.insert(f.name, c.value(f.name));
-    return row;
+    return velmora::test::storedRow(db, QStringLiteral("TRFIELD"), {tableNr, order});
 }
 } // namespace
 

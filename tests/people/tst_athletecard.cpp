@@ -4,6 +4,8 @@
 #include "support/ClubFixture.h"
 #include "support/TempInstallation.h"
 
+#include "support/StoredRow.h"
+
 #include <QTest>
 
 using namespace velmora;
@@ -12,23 +14,11 @@ using velmora::test::ClubFixture;
 namespace {
 // The stored PERSON row, read past the card's cursors.
 QVariantMap personRow(Database &db, int nr) {
-    Cursor c(db, QStringLiteral("PERSON"));
-    c.open();
-    QVariantMap row;
-    if (c.findKey({nr}))
-        for (const FieldDef &f : c.fields())
-            row.insert(f.name, c.value(f.name));
-    return row;
+    return velmora::test::storedRow(db, QStringLiteral("PERSON"), {nr});
 }
 
 QVariantMap addressRow(Database &db, const QString &telefon) {
-    Cursor c(db, QStringLiteral("ADRESSE"));
-    c.open();
-    QVariantMap row;
-    if (c.findKey({telefon}))
-        for (const FieldDef &f : c.fields())
-            row.insert(f.name, c.value(f.name));
-    return row;
+    return velmora::test::storedRow(db, QStringLiteral("ADRESSE"), {telefon});
 }
 
 AthleteCard::Options newPerson(int coach) {

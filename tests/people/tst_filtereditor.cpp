@@ -5,6 +5,8 @@
 #include "support/ClubFixture.h"
 #include "support/TempInstallation.h"
 
+#include "support/StoredRow.h"
+
 #include <QTest>
 
 using namespace velmora;
@@ -12,13 +14,7 @@ using velmora::test::ClubFixture;
 
 namespace {
 QVariantMap filterRow(Database &db, int nr) {
-    Cursor c(db, QStringLiteral("FILTER"));
-    c.open();
-    QVariantMap row;
-    if (c.findKey({nr}))
-        for (const FieldDef &f : c.fields())
-            row.insert(f.name, c.value(f.name));
-    return row;
+    return velmora::test::storedRow(db, QStringLiteral("FILTER"), {nr});
 }
 
 QStringList names(const std::vector<FilterListItem> &items) {

@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include "support/StoredRow.h"
+
 #include <QTest>
 
 using namespace velmora;
@@ -22,13 +24,7 @@ using velmora::test::ClubFixture;
 
 namespace {
 QVariantMap personRow(Database &db, int nr) {
-    Cursor c(db, QStringLiteral("PERSON"));
-    c.open();
-    QVariantMap row;
-    if (c.findKey({nr}))
-        for (const FieldDef &f : c.fields())
-            row.insert(f.name, c.value(f.name));
-    return row;
+    return velmora::test::storedRow(db, QStringLiteral("PERSON"), {nr});
 }
 
 } // namespace

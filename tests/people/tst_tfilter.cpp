@@ -17,6 +17,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include "support/StoredRow.h"
+
 #include <QTest>
 
 using namespace velmora;
@@ -26,13 +28,7 @@ using velmora::test::ClubFixture;
 
 namespace {
 QVariantMap filterRow(Database &db, int nr) {
-    Cursor c(db, QStringLiteral("FILTER"));
-    c.open();
-    QVariantMap row;
-    if (c.findKey({nr}))
-        for (const FieldDef &f : c.fields())
-            row.insert(f.name, c.value(f.name));
-    return row;
+    return velmora::test::storedRow(db, QStringLiteral("FILTER"), {nr});
 }
 
 void setColumns(Database &db, int nr, const QVariantMap &values) {
