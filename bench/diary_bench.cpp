@@ -30,9 +30,8 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-template <typename F>
-std::vector<double> measure(F &&f) {
-    f();  // warm-up
+template <typename F> std::vector<double> measure(F &&f) {
+    f(); // warm-up
     std::vector<double> ms;
     for (int i = 0; i < kRuns; ++i) {
         QElapsedTimer t;

@@ -19,7 +19,7 @@ using namespace velmora;
 
 namespace {
 constexpr int kForms = 400;
-constexpr int kBlockFields = 48;  // plus block 0's two: 50 elements per form
+constexpr int kBlockFields = 48; // plus block 0's two: 50 elements per form
 constexpr int kRuns = 31;
 
 void exec(Database &db, const QString &sql, const QVariantList &values) {

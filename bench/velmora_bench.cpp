@@ -39,16 +39,17 @@ std::pair<double, double> medianPair(int runs, const std::function<void()> &a, c
     return {ta[ta.size() / 2], tb[tb.size() / 2]};
 }
 
-
 void report(const char *name, double ours, double direct, double limit) {
-    std::printf("%-44s %9.2f ms   direct %9.2f ms   ratio %5.2f (target <= %.1f)\n", name, ours, direct, ours / direct, limit);
+    std::printf("%-44s %9.2f ms   direct %9.2f ms   ratio %5.2f (target <= %.1f)\n", name, ours, direct, ours / direct,
+                limit);
 }
 
 // A diary of n entries over a few years for a handful of persons.
 void generate(Database &db, int n) {
     Transaction tx(db);
-    Statement st(db, QStringLiteral("INSERT INTO TR (SerienNr, TrNr, PersonNr, Datum, Beschreibung, Woche, Wochentag, "
-                                    "FormularNr, Art, AutorNr, ProjektNr) VALUES (1, ?, ?, ?, ?, ?, ?, 65537, ?, 65538, 0)"));
+    Statement st(
+        db, QStringLiteral("INSERT INTO TR (SerienNr, TrNr, PersonNr, Datum, Beschreibung, Woche, Wochentag, "
+                           "FormularNr, Art, AutorNr, ProjektNr) VALUES (1, ?, ?, ?, ?, ?, ?, 65537, ?, 65538, 0)"));
     const QDate start(2020, 1, 6);
     for (int i = 1; i <= n; ++i) {
         const QDate d = start.addDays(i % 2000);
@@ -69,8 +70,9 @@ void generate(Database &db, int n) {
 // building blocks in equal shares.
 void generateClub(Database &db, int people, int others) {
     Transaction tx(db);
-    Statement person(db, QStringLiteral("INSERT INTO PERSON (PersonNr, Nachname, Vorname, Geburtsdatum, Sex, GruppenNr, "
-                                        "TrainerNr, LeserechteGruppe, LeserechteAndere) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    Statement person(
+        db, QStringLiteral("INSERT INTO PERSON (PersonNr, Nachname, Vorname, Geburtsdatum, Sex, GruppenNr, "
+                           "TrainerNr, LeserechteGruppe, LeserechteAndere) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (int i = 0; i < people; ++i) {
         const bool group = i % 10 == 0;
         const int nr = 65537 + i;
@@ -90,7 +92,8 @@ void generateClub(Database &db, int people, int others) {
     Statement form(db, QStringLiteral("INSERT INTO TR (SerienNr, TrNr, PersonNr, Beschreibung, FormularNr, Art) "
                                       "VALUES (1, ?, 65538, ?, ?, ?)"));
     Statement filter(db, QStringLiteral("INSERT INTO FILTER (FilterNr, Name, PersonNr) VALUES (?, ?, ?)"));
-    Statement eval(db, QStringLiteral("INSERT INTO AUSWERT (AuswertungNr, Auswertung, TrainerNr) VALUES (?, ?, 65538)"));
+    Statement eval(db,
+                   QStringLiteral("INSERT INTO AUSWERT (AuswertungNr, Auswertung, TrainerNr) VALUES (?, ?, 65538)"));
     Statement book(db, QStringLiteral("INSERT INTO ANALYSE (AnalyseNr, AnalyseName, TrainerNr) VALUES (?, ?, 65538)"));
     Statement block(db, QStringLiteral("INSERT INTO TRTABLE (TableNr, Name, TrainerNr) VALUES (?, ?, 65538)"));
     for (int i = 1; i <= share; ++i) {
@@ -178,7 +181,7 @@ void benchFinishBlock(int runs) {
         QElapsedTimer t;
         t.start();
         design.finish(idx);
-        if (run > 0)  // the first run warms the caches
+        if (run > 0) // the first run warms the caches
             times.push_back(double(t.nsecsElapsed()) / 1e6);
     }
     std::sort(times.begin(), times.end());
@@ -205,47 +208,54 @@ int main(int argc, char **argv) {
     std::printf("%d rows, median of %d runs\n", rows, runs);
 
     long long sink = 0;
-    const auto [cursor, raw] = medianPair(runs, [&] {
-        Cursor c(db, QStringLiteral("TR"));
-        c.open();
-        for (c.first(); !c.eof(); c.next()) {
-            sink += c.value(1).toInt();
-            sink += c.value(2).toInt();
-            sink += c.value(4).toString().size();
-        }
-    }, [&] {
-        sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(db.handle(), "SELECT rowid, * FROM TR ORDER BY SerienNr, TrNr, rowid", -1, &st, nullptr);
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            sink += sqlite3_column_int(st, 2);
-            sink += sqlite3_column_int(st, 3);
-            sink += QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 5)),
-                                      sqlite3_column_bytes(st, 5)).size();
-        }
-        sqlite3_finalize(st);
-    });
+    const auto [cursor, raw] = medianPair(
+        runs,
+        [&] {
+            Cursor c(db, QStringLiteral("TR"));
+            c.open();
+            for (c.first(); !c.eof(); c.next()) {
+                sink += c.value(1).toInt();
+                sink += c.value(2).toInt();
+                sink += c.value(4).toString().size();
+            }
+        },
+        [&] {
+            sqlite3_stmt *st = nullptr;
+            sqlite3_prepare_v2(db.handle(), "SELECT rowid, * FROM TR ORDER BY SerienNr, TrNr, rowid", -1, &st, nullptr);
+            while (sqlite3_step(st) == SQLITE_ROW) {
+                sink += sqlite3_column_int(st, 2);
+                sink += sqlite3_column_int(st, 3);
+                sink += QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 5)),
+                                          sqlite3_column_bytes(st, 5))
+                            .size();
+            }
+            sqlite3_finalize(st);
+        });
     report("cursor over TR, three fields per row", cursor, raw, 2.0);
 
-    const QString local = QStringLiteral(
-        "select   EXTRACT(YEAR FROM tr.Datum)*100 + cast(tr.Woche as Integer) as Woche, \n"
-        "         count(tr.TrNr) as Anzahl, sum(tr.PersonNr) as Summe\n"
-        "from     \"TR\"\n"
-        "where    (tr.Art = 2) and\n(tr.Datum >= \"2020-03-01\") and\n(tr.Datum <= \"2025-12-31\")\n"
-        "group by Woche\norder by Woche");
-    const QString native = QStringLiteral(
-        "select CAST(strftime('%Y', tr.Datum) AS INTEGER)*100 + CAST(tr.Woche AS INTEGER) as Woche, "
-        "count(tr.TrNr) as Anzahl, sum(tr.PersonNr) as Summe from TR tr "
-        "where (tr.Art = 2) and (tr.Datum >= '2020-03-01') and (tr.Datum < '2026-01-01') "
-        "group by Woche order by Woche");
-    const auto [translated, direct] = medianPair(runs, [&] {
-        Query q(db, local);
-        q.open();
-        sink += q.recordCount();
-    }, [&] {
-        Statement st(db, native);
-        while (st.step())
-            sink += sqlite3_column_int(st.get(), 1);
-    });
+    const QString local =
+        QStringLiteral("select   EXTRACT(YEAR FROM tr.Datum)*100 + cast(tr.Woche as Integer) as Woche, \n"
+                       "         count(tr.TrNr) as Anzahl, sum(tr.PersonNr) as Summe\n"
+                       "from     \"TR\"\n"
+                       "where    (tr.Art = 2) and\n(tr.Datum >= \"2020-03-01\") and\n(tr.Datum <= \"2025-12-31\")\n"
+                       "group by Woche\norder by Woche");
+    const QString native =
+        QStringLiteral("select CAST(strftime('%Y', tr.Datum) AS INTEGER)*100 + CAST(tr.Woche AS INTEGER) as Woche, "
+                       "count(tr.TrNr) as Anzahl, sum(tr.PersonNr) as Summe from TR tr "
+                       "where (tr.Art = 2) and (tr.Datum >= '2020-03-01') and (tr.Datum < '2026-01-01') "
+                       "group by Woche order by Woche");
+    const auto [translated, direct] = medianPair(
+        runs,
+        [&] {
+            Query q(db, local);
+            q.open();
+            sink += q.recordCount();
+        },
+        [&] {
+            Statement st(db, native);
+            while (st.step())
+                sink += sqlite3_column_int(st.get(), 1);
+        });
     report("translated aggregate query", translated, direct, 1.1);
     benchDocumentList(runs);
     benchFinishBlock(runs);

@@ -39,9 +39,10 @@ CommandLine parseCommandLine(const QStringList &args) {
             bool ok = false;
             const int n = v.trimmed().toInt(&ok);
             if (!ok || n < 1 || n > Installation::kMaxSerial) {
-                cl.error = QStringLiteral("Ungültige Installationsnummer \"%1\": erlaubt sind ganze Zahlen von 1 bis %2.")
-                               .arg(v)
-                               .arg(Installation::kMaxSerial);
+                cl.error =
+                    QStringLiteral("Ungültige Installationsnummer \"%1\": erlaubt sind ganze Zahlen von 1 bis %2.")
+                        .arg(v)
+                        .arg(Installation::kMaxSerial);
                 return cl;
             }
             cl.serial = n;
@@ -65,15 +66,14 @@ CommandLine parseCommandLine(const QStringList &args) {
 }
 
 QString commandLineHelp() {
-    return QStringLiteral(
-        "Aufruf: velmora5 [OPTIONEN]\n"
-        "Velmora 5 - Trainingstagebuch und Trainingsauswertung.\n\n"
-        "  --config-dir DIR  Konfigurationsverzeichnis der Installation (Einstellungen,\n"
-        "                    Datenbanken DBLOG und DBLOG_COPY darin)\n"
-        "  --serial N        Installationsnummer einer neuen Installation (1 bis 32767)\n"
-        "  --init            Konfiguration, Datenbanken und Tabellen anlegen, dann beenden\n"
-        "  --version         Version ausgeben\n"
-        "  --help            diese Hilfe\n");
+    return QStringLiteral("Aufruf: velmora5 [OPTIONEN]\n"
+                          "Velmora 5 - Trainingstagebuch und Trainingsauswertung.\n\n"
+                          "  --config-dir DIR  Konfigurationsverzeichnis der Installation (Einstellungen,\n"
+                          "                    Datenbanken DBLOG und DBLOG_COPY darin)\n"
+                          "  --serial N        Installationsnummer einer neuen Installation (1 bis 32767)\n"
+                          "  --init            Konfiguration, Datenbanken und Tabellen anlegen, dann beenden\n"
+                          "  --version         Version ausgeben\n"
+                          "  --help            diese Hilfe\n");
 }
 
 } // namespace velmora

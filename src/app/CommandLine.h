@@ -7,12 +7,12 @@ namespace velmora {
 
 struct CommandLine {
     QString configDir;
-    int serial = 0;  // 0: not given
+    int serial = 0; // 0: not given
     bool init = false;
     bool version = false;
     bool help = false;
-    QStringList rest;  // arguments handed on to Qt
-    QString error;     // German message when the arguments are bad
+    QStringList rest; // arguments handed on to Qt
+    QString error;    // German message when the arguments are bad
 };
 
 // Parses the program's arguments (without the program name).

@@ -23,7 +23,9 @@ int WeekOfDate(const QDate &date) {
     return week > 52 ? 1 : week;
 }
 
-QDate FirstDayOfWeek(int week, int year) { return mondayOnOrBeforeNewYear(year).addDays(qint64(week - 1) * 7); }
+QDate FirstDayOfWeek(int week, int year) {
+    return mondayOnOrBeforeNewYear(year).addDays(qint64(week - 1) * 7);
+}
 
 QString NextBlockTableName(const Database &db) {
     int largest = 0;
@@ -40,7 +42,9 @@ QString NewTempTableName() {
     return QStringLiteral("TMP%1").arg(g_tempCounter++, 5, 16, QLatin1Char('0')).toUpper();
 }
 
-void ResetTempTableCounter() { g_tempCounter = 0; }
+void ResetTempTableCounter() {
+    g_tempCounter = 0;
+}
 
 QString ReplaceChar(const QString &text, QChar c, const QString &replacement) {
     QString head = text.left(255);
@@ -48,7 +52,9 @@ QString ReplaceChar(const QString &text, QChar c, const QString &replacement) {
     return head + text.mid(255);
 }
 
-QString SpacesToUnderscores(const QString &text) { return ReplaceChar(text, QLatin1Char(' '), QStringLiteral("_")); }
+QString SpacesToUnderscores(const QString &text) {
+    return ReplaceChar(text, QLatin1Char(' '), QStringLiteral("_"));
+}
 
 FontStyle FontStyleFromText(const QString &text) {
     FontStyle s;
@@ -80,6 +86,8 @@ void ApplyFontStyle(QFont &font, const FontStyle &style) {
     font.setStrikeOut(style.strikeOut);
 }
 
-FontStyle FontStyleOf(const QFont &font) { return {font.bold(), font.italic(), font.underline(), font.strikeOut()}; }
+FontStyle FontStyleOf(const QFont &font) {
+    return {font.bold(), font.italic(), font.underline(), font.strikeOut()};
+}
 
 } // namespace velmora

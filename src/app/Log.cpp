@@ -11,7 +11,9 @@
 namespace velmora {
 
 namespace {
-QString shortDate(const QDate &d) { return QLocale(QLocale::German, QLocale::Germany).toString(d, QLocale::ShortFormat); }
+QString shortDate(const QDate &d) {
+    return QLocale(QLocale::German, QLocale::Germany).toString(d, QLocale::ShortFormat);
+}
 
 bool appendLine(const QString &file, const QString &line) {
     QFile f(file);

@@ -20,7 +20,11 @@ StderrMessages g_stderr;
 Messages *g_service = nullptr;
 } // namespace
 
-Messages &Messages::instance() { return g_service ? *g_service : g_stderr; }
-void Messages::install(Messages *service) { g_service = service; }
+Messages &Messages::instance() {
+    return g_service ? *g_service : g_stderr;
+}
+void Messages::install(Messages *service) {
+    g_service = service;
+}
 
 } // namespace velmora

@@ -15,7 +15,9 @@ QString withSlash(const QString &dir) {
 }
 } // namespace
 
-Paths &paths() { return g_paths; }
+Paths &paths() {
+    return g_paths;
+}
 
 void InitPaths(const QString &programFilePath, const QString &configDir, const QString &dataDir,
                const QString &exchangeDir) {

@@ -6,11 +6,11 @@ namespace velmora {
 
 // The run-time paths, computed once at start before anything else runs.
 struct Paths {
-    QString programFileName;  // without directory
-    QString programDir;       // ends with "/"
-    QString configDir;        // ends with "/"
-    QString dataDir;          // directory of DBLOG, ends with "/"
-    QString exchangeDir;      // directory of DBLOG_COPY, ends with "/"
+    QString programFileName; // without directory
+    QString programDir;      // ends with "/"
+    QString configDir;       // ends with "/"
+    QString dataDir;         // directory of DBLOG, ends with "/"
+    QString exchangeDir;     // directory of DBLOG_COPY, ends with "/"
     QString logFileName;
 };
 

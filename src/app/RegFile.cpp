@@ -1,8 +1,8 @@
 #include "app/RegFile.h"
 
 #include <QFile>
-#include <QSettings>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QStringDecoder>
 
 namespace velmora {

@@ -38,17 +38,22 @@ void readText(QSettings &s, const char *key, QString &var, int width) {
     var.truncate(width);
 }
 
-template <typename F>
-void write(F &&f) {
+template <typename F> void write(F &&f) {
     QSettings s(g_path, QSettings::IniFormat);
     f(s);
     s.sync();
 }
 } // namespace
 
-Settings &settings() { return g_settings; }
-void SetSettingsPath(const QString &path) { g_path = path; }
-QString SettingsPath() { return g_path; }
+Settings &settings() {
+    return g_settings;
+}
+void SetSettingsPath(const QString &path) {
+    g_path = path;
+}
+QString SettingsPath() {
+    return g_path;
+}
 
 bool ReadSettings() {
     QSettings s(g_path, QSettings::IniFormat);

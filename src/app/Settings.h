@@ -10,16 +10,16 @@ namespace velmora {
 struct Settings {
     // Allgemeines
     int SerienNr = 0;
-    QString ProgName;            // 40
+    QString ProgName; // 40
     bool Toolbar = true;
-    QString PackCommand = QStringLiteral("pkzip");      // 120
-    QString UnPackCommand = QStringLiteral("pkunzip");  // 120
+    QString PackCommand = QStringLiteral("pkzip");     // 120
+    QString UnPackCommand = QStringLiteral("pkunzip"); // 120
     // Club
-    QString Kuerzel = QStringLiteral("VSK");  // 3
-    QString Wappen;                           // 120
-    QString Name;                             // 50, default ProgName
+    QString Kuerzel = QStringLiteral("VSK"); // 3
+    QString Wappen;                          // 120
+    QString Name;                            // 50, default ProgName
     // Startup
-    int Level = 1;  // one byte
+    int Level = 1; // one byte
     int User = 0;
     int reg = 1;
 };

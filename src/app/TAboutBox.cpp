@@ -100,8 +100,8 @@ void TAboutBox::LoadCrest(const QString &path) {
     const QImage image = reader.read();
     if (image.isNull())
         return;
-    m_crest->setPixmap(QPixmap::fromImage(image).scaled(kCrestSize, kCrestSize, Qt::KeepAspectRatio,
-                                                        Qt::SmoothTransformation));
+    m_crest->setPixmap(
+        QPixmap::fromImage(image).scaled(kCrestSize, kCrestSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
 bool TAboutBox::hasCrest() const {

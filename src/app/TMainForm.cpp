@@ -22,19 +22,16 @@ namespace {
 struct CommandItems {
     int command;
     const char *item;
-    const char *second;  // a second menu item, or nullptr
-    bool own;            // the main window's own handler, whatever is passed
+    const char *second; // a second menu item, or nullptr
+    bool own;           // the main window's own handler, whatever is passed
 };
 constexpr CommandItems kCommands[] = {
-    {1, "miClose2", nullptr, true},          {2, "miPage1", nullptr, false},
-    {3, "miPrint1", "miPage1", true},        {4, "miSave1", nullptr, false},
-    {5, "miExport0", nullptr, false},        {6, "miUndo1", nullptr, false},
-    {8, "miCopy1", nullptr, false},          {9, "miPaste1", nullptr, false},
-    {10, "miPasteValue1", nullptr, false},   {11, "miDel1", nullptr, false},
-    {13, "miPaste2", nullptr, false},        {14, "miNewLine", nullptr, false},
-    {15, "miDetail1", nullptr, false},       {16, "miOverview1", nullptr, false},
-    {17, "miPrint1", nullptr, false},        {18, "miRefresh1", nullptr, false},
-    {23, "miAssistent1", nullptr, false},    {24, "miDateneditor1", nullptr, false},
+    {1, "miClose2", nullptr, true},     {2, "miPage1", nullptr, false},       {3, "miPrint1", "miPage1", true},
+    {4, "miSave1", nullptr, false},     {5, "miExport0", nullptr, false},     {6, "miUndo1", nullptr, false},
+    {8, "miCopy1", nullptr, false},     {9, "miPaste1", nullptr, false},      {10, "miPasteValue1", nullptr, false},
+    {11, "miDel1", nullptr, false},     {13, "miPaste2", nullptr, false},     {14, "miNewLine", nullptr, false},
+    {15, "miDetail1", nullptr, false},  {16, "miOverview1", nullptr, false},  {17, "miPrint1", nullptr, false},
+    {18, "miRefresh1", nullptr, false}, {23, "miAssistent1", nullptr, false}, {24, "miDateneditor1", nullptr, false},
     {25, "miLayout1", nullptr, false},
 };
 } // namespace
@@ -120,11 +117,13 @@ void TMainForm::buildMenus() {
     newItem->setObjectName(QStringLiteral("miNew1"));
     newItem->setStatusTip(QStringLiteral("Neue Daten anlegen"));
     m_actions[newItem->objectName()] = newItem;
-    bindDefault(addItem(neu, "miSportler1", QStringLiteral("&Sportler && Gruppe"), QStringLiteral("Neuen Sportler anlegen"), true),
+    bindDefault(addItem(neu, "miSportler1", QStringLiteral("&Sportler && Gruppe"),
+                        QStringLiteral("Neuen Sportler anlegen"), true),
                 [this] { miSportler1Click(); });
     // The evaluation wizard and the workbooks come with their own windows;
     // until then their items stay off.
-    bindDefault(addItem(neu, "miTable1", QStringLiteral("Formular&baustein"), QStringLiteral("Tabellenassistenten starten"), true),
+    bindDefault(addItem(neu, "miTable1", QStringLiteral("Formular&baustein"),
+                        QStringLiteral("Tabellenassistenten starten"), true),
                 [this] { miTable1Click(); });
     bindDefault(addItem(neu, "miTrKz1", QStringLiteral("&Formular"), QStringLiteral("Formularassistent starten"), true),
                 [this] { miTrKz1Click(); });
@@ -132,17 +131,22 @@ void TMainForm::buildMenus() {
                 [this] { miFilter2Click(); });
     addItem(neu, "miSolver1", QStringLiteral("&Auswertung"), QStringLiteral("Auswertungsassistent starten"), false);
     addItem(neu, "miAnalyse1", QStringLiteral("A&rbeitsbuch"), QString(), false);
-    bindDefault(addItem(file, "miOpen1", QStringLiteral("&Öffnen..."), QStringLiteral("Öffnet existierender Datenobjekte.."), true,
+    bindDefault(addItem(file, "miOpen1", QStringLiteral("&Öffnen..."),
+                        QStringLiteral("Öffnet existierender Datenobjekte.."), true,
                         QKeySequence(Qt::CTRL | Qt::Key_O)),
                 [this] { miOpen1Click(); });
-    addItem(file, "miSave1", QStringLiteral("&Sichern als..."), QStringLiteral("Sichert aktuelle Daten in einen anderen Datenbereich"),
-            false, QKeySequence(Qt::CTRL | Qt::Key_S));
-    bindDefault(addItem(file, "miClose2", QStringLiteral("Schlie&ßen"), QStringLiteral("Schließt das aktuelle Fenster"), false),
-                {});
+    addItem(file, "miSave1", QStringLiteral("&Sichern als..."),
+            QStringLiteral("Sichert aktuelle Daten in einen anderen Datenbereich"), false,
+            QKeySequence(Qt::CTRL | Qt::Key_S));
+    bindDefault(
+        addItem(file, "miClose2", QStringLiteral("Schlie&ßen"), QStringLiteral("Schließt das aktuelle Fenster"), false),
+        {});
     addItem(file, "miDelete", QStringLiteral("Löschen"), QStringLiteral("ein Datenobjekt löschen"), false);
     file->addSeparator();
-    addItem(file, "miPage1", QStringLiteral("S&eite einrichten..."), QStringLiteral("Bestimmt die Form der Seite"), false);
-    addItem(file, "miPrint1", QStringLiteral("&Drucken..."), QStringLiteral("Druckt den Inhalt des aktuellen Fensters aus"), false);
+    addItem(file, "miPage1", QStringLiteral("S&eite einrichten..."), QStringLiteral("Bestimmt die Form der Seite"),
+            false);
+    addItem(file, "miPrint1", QStringLiteral("&Drucken..."),
+            QStringLiteral("Druckt den Inhalt des aktuellen Fensters aus"), false);
     file->addSeparator();
     addItem(file, "miExport0", QStringLiteral("&Daten exportieren..."), QString(), false);
     addItem(file, "miExcange1", QStringLiteral("&Daten einlesen.."), QString(), false);
@@ -156,20 +160,22 @@ void TMainForm::buildMenus() {
     addItem(edit, "miUndo1", QStringLiteral("&Rückgängig"), QStringLiteral("Letzte Änderung rückgängig machen"), false,
             QKeySequence(Qt::CTRL | Qt::Key_Z));
     edit->addSeparator();
-    addItem(edit, "miCut1", QStringLiteral("A&usschneiden"), QStringLiteral("Ausgewählte Daten(zeile) ausschneiden"), false,
-            QKeySequence(Qt::CTRL | Qt::Key_X));
+    addItem(edit, "miCut1", QStringLiteral("A&usschneiden"), QStringLiteral("Ausgewählte Daten(zeile) ausschneiden"),
+            false, QKeySequence(Qt::CTRL | Qt::Key_X));
     addItem(edit, "miCopy1", QStringLiteral("&Kopieren"), QStringLiteral("Ausgewählte Daten(zeile) kopieren"), false,
             QKeySequence(Qt::CTRL | Qt::Key_C));
-    addItem(edit, "miPaste1", QStringLiteral("&Einfügen"), QStringLiteral("Daten aus der Zwischenablage einfügen"), false,
-            QKeySequence(Qt::CTRL | Qt::Key_V));
+    addItem(edit, "miPaste1", QStringLiteral("&Einfügen"), QStringLiteral("Daten aus der Zwischenablage einfügen"),
+            false, QKeySequence(Qt::CTRL | Qt::Key_V));
     addItem(edit, "miPasteValue1", QStringLiteral("&Inhalte einfügen"), QString(), false);
     addItem(edit, "miDel1", QStringLiteral("&Löschen"), QStringLiteral("Ausgewählte Datenzeile löschen"), false,
             QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    addItem(edit, "miSelectAll1", QStringLiteral("Alles ausw&ählen"), QStringLiteral("Den Inhalt des Fensters auswählen"), false);
+    addItem(edit, "miSelectAll1", QStringLiteral("Alles ausw&ählen"),
+            QStringLiteral("Den Inhalt des Fensters auswählen"), false);
     edit->addSeparator();
-    addItem(edit, "miPaste2", QStringLiteral("&Neuer Eintrag..."), QStringLiteral("Eine Zeile von einer Vorlage kopieren"), false,
-            QKeySequence(Qt::CTRL | Qt::Key_N));
-    addItem(edit, "miNewLine", QStringLiteral("Neue &Zeile"), QStringLiteral("Eine Zeile von einer Vorlage kopieren"), false);
+    addItem(edit, "miPaste2", QStringLiteral("&Neuer Eintrag..."),
+            QStringLiteral("Eine Zeile von einer Vorlage kopieren"), false, QKeySequence(Qt::CTRL | Qt::Key_N));
+    addItem(edit, "miNewLine", QStringLiteral("Neue &Zeile"), QStringLiteral("Eine Zeile von einer Vorlage kopieren"),
+            false);
 
     m_diagramMenu = bar->addMenu(QStringLiteral("D&iagramm"));
     m_diagramMenu->setObjectName(QStringLiteral("miDiagramm1"));
@@ -180,14 +186,15 @@ void TMainForm::buildMenus() {
 
     m_windowMenu = bar->addMenu(QStringLiteral("&Fenster"));
     m_windowMenu->setObjectName(QStringLiteral("miWindow1"));
-    addItem(m_windowMenu, "miDetail1", QStringLiteral("D&etailansicht"), QStringLiteral("Daten des Fensters in Detailansicht anzeigen"),
-            false, QKeySequence(Qt::Key_F7));
-    addItem(m_windowMenu, "miOverview1", QStringLiteral("&Übersicht"), QStringLiteral("Daten des Fensters als Übersicht anzeigen"),
-            false, QKeySequence(Qt::Key_F8));
-    addItem(m_windowMenu, "miRefresh1", QStringLiteral("&Aktualisieren"), QStringLiteral("Fensterinhalt aktualisieren"), false,
-            QKeySequence(Qt::Key_F9));
+    addItem(m_windowMenu, "miDetail1", QStringLiteral("D&etailansicht"),
+            QStringLiteral("Daten des Fensters in Detailansicht anzeigen"), false, QKeySequence(Qt::Key_F7));
+    addItem(m_windowMenu, "miOverview1", QStringLiteral("&Übersicht"),
+            QStringLiteral("Daten des Fensters als Übersicht anzeigen"), false, QKeySequence(Qt::Key_F8));
+    addItem(m_windowMenu, "miRefresh1", QStringLiteral("&Aktualisieren"), QStringLiteral("Fensterinhalt aktualisieren"),
+            false, QKeySequence(Qt::Key_F9));
     m_windowMenu->addSeparator();
-    bindDefault(addItem(m_windowMenu, "miTile1", QStringLiteral("&Vertikal anordnen"), QStringLiteral("Ordnet alle Fenster vertikal an"), false),
+    bindDefault(addItem(m_windowMenu, "miTile1", QStringLiteral("&Vertikal anordnen"),
+                        QStringLiteral("Ordnet alle Fenster vertikal an"), false),
                 [this] { m_mdi->tileSubWindows(); });
     bindDefault(addItem(m_windowMenu, "miTileHorizontally1", QStringLiteral("&Horizontal anordnen"),
                         QStringLiteral("Ordnet alle Fenster horizontal an"), false),
@@ -204,7 +211,8 @@ void TMainForm::buildMenus() {
                         y += h;
                     }
                 });
-    bindDefault(addItem(m_windowMenu, "miCascade1", QStringLiteral("&Kaskade"), QStringLiteral("Ordnet alle Fenster vertikal kaskatiert an"), false),
+    bindDefault(addItem(m_windowMenu, "miCascade1", QStringLiteral("&Kaskade"),
+                        QStringLiteral("Ordnet alle Fenster vertikal kaskatiert an"), false),
                 [this] { m_mdi->cascadeSubWindows(); });
     bindDefault(addItem(m_windowMenu, "miArrangeIcons1", QStringLiteral("&Icons anordnen"),
                         QStringLiteral("Ordnet alle Fenster minituarisiert als Icons an"), false),
@@ -217,7 +225,8 @@ void TMainForm::buildMenus() {
                         }
                 });
     m_windowMenu->addSeparator();
-    QAction *tb = addItem(m_windowMenu, "miToolbar1", QStringLiteral("&Symbolleiste"), QStringLiteral("Wollen Sie die Toolbar anzeigen?"), true);
+    QAction *tb = addItem(m_windowMenu, "miToolbar1", QStringLiteral("&Symbolleiste"),
+                          QStringLiteral("Wollen Sie die Toolbar anzeigen?"), true);
     tb->setCheckable(true);
     tb->setChecked(true);
     bindDefault(tb, [this] { miToolbar1Click(); });
@@ -227,7 +236,8 @@ void TMainForm::buildMenus() {
     help->setObjectName(QStringLiteral("miHelp1"));
     addItem(help, "miTopic1", QStringLiteral("&Hilfethemen"), QStringLiteral("Inhalt der Hilfe"), false);
     addItem(help, "miTutorial1", QStringLiteral("&Tutorium"), QStringLiteral("Lernprogramm"), false);
-    addItem(help, "miReferenz1", QStringLiteral("Referenz"), QStringLiteral("Detailierte Referenzinformationen"), false);
+    addItem(help, "miReferenz1", QStringLiteral("Referenz"), QStringLiteral("Detailierte Referenzinformationen"),
+            false);
 
     // Command 1 always closes the active child; the items the children bind
     // start without a handler of their own.
@@ -266,8 +276,8 @@ void TMainForm::buildToolBar() {
                  {"tbAnalyse", "A&rbeitsbuch", "miAnalyse1", "Excel - Arbeitsbuch starten"}};
     for (const NewItem &it : items) {
         QAction *menuItem = action(QString::fromLatin1(it.follows));
-        QAction *a = addItem(newMenu, it.name, QString::fromUtf8(it.caption), it.hint ? QString::fromUtf8(it.hint) : menuItem->statusTip(),
-                             menuItem->isEnabled());
+        QAction *a = addItem(newMenu, it.name, QString::fromUtf8(it.caption),
+                             it.hint ? QString::fromUtf8(it.hint) : menuItem->statusTip(), menuItem->isEnabled());
         m_followers[menuItem].push_back(a);
         bindDefault(a, [this, menuItem] { dispatch(menuItem); });
     }
@@ -277,7 +287,7 @@ void TMainForm::buildToolBar() {
     struct Button {
         const char *name;
         const char *hint;
-        const char *follows;  // menu item whose state and handler it shares
+        const char *follows; // menu item whose state and handler it shares
         QStyle::StandardPixmap icon;
     } buttons[] = {{"tbOpen", "Datenobjekt öffnen", "miOpen1", QStyle::SP_DialogOpenButton},
                    {"tbSave", "Daten sichern", nullptr, QStyle::SP_DialogSaveButton},
@@ -295,7 +305,8 @@ void TMainForm::buildToolBar() {
             continue;
         }
         QAction *menuItem = b.follows ? action(QString::fromLatin1(b.follows)) : nullptr;
-        QAction *a = addItem(nullptr, b.name, QString::fromUtf8(b.hint), QString::fromUtf8(b.hint), menuItem && menuItem->isEnabled());
+        QAction *a = addItem(nullptr, b.name, QString::fromUtf8(b.hint), QString::fromUtf8(b.hint),
+                             menuItem && menuItem->isEnabled());
         a->setIcon(style()->standardIcon(b.icon));
         m_toolBar->addAction(a);
         if (menuItem) {
@@ -325,9 +336,15 @@ void TMainForm::SetMenuCommand(int command, bool enable, Handler handler) {
                     if (c.command == 1)
                         m_handlers[a] = [this] { miCloseChildClick(); };
                     else if (QLatin1String(name) == QLatin1String("miPage1"))
-                        m_handlers[a] = [this] { if (ownPageSetup) ownPageSetup(); };
+                        m_handlers[a] = [this] {
+                            if (ownPageSetup)
+                                ownPageSetup();
+                        };
                     else
-                        m_handlers[a] = [this] { if (ownPrint) ownPrint(); };
+                        m_handlers[a] = [this] {
+                            if (ownPrint)
+                                ownPrint();
+                        };
                 } else {
                     m_handlers[a] = handler;
                 }
@@ -360,9 +377,13 @@ void TMainForm::StartCopyObject(int kind) {
     m_copyList.clear();
 }
 
-void TMainForm::AddCopyObject(std::unique_ptr<CopyObject> object) { m_copyList.push_back(std::move(object)); }
+void TMainForm::AddCopyObject(std::unique_ptr<CopyObject> object) {
+    m_copyList.push_back(std::move(object));
+}
 
-int TMainForm::PasteObjectCount(int kind) const { return kind == m_copyKind ? int(m_copyList.size()) : -1; }
+int TMainForm::PasteObjectCount(int kind) const {
+    return kind == m_copyKind ? int(m_copyList.size()) : -1;
+}
 
 CopyObject *TMainForm::GetPasteObject(int index) const {
     if (index < 0 || index >= int(m_copyList.size()))
@@ -377,7 +398,9 @@ void TMainForm::SetPrintSource(const QString &title, Cursor *cursor) {
 
 // ------------------------------------------------------------ window
 
-QString TMainForm::statusText(int panel) const { return panel == 0 ? m_panel0->text() : m_panel1->text(); }
+QString TMainForm::statusText(int panel) const {
+    return panel == 0 ? m_panel0->text() : m_panel1->text();
+}
 
 bool TMainForm::event(QEvent *e) {
     // Every hint goes to the second panel of the status bar.
@@ -412,12 +435,14 @@ void TMainForm::miCloseChildClick() {
         w->close();
 }
 
-void TMainForm::CloseAll1Click() { m_mdi->closeAllSubWindows(); }
+void TMainForm::CloseAll1Click() {
+    m_mdi->closeAllSubWindows();
+}
 
 void TMainForm::closeEvent(QCloseEvent *e) {
     CloseAll1Click();
     if (!m_mdi->subWindowList().isEmpty()) {
-        e->ignore();  // a child refused to close
+        e->ignore(); // a child refused to close
         return;
     }
     WriteToolbarSetting(settings().Toolbar);

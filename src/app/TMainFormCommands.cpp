@@ -1,6 +1,7 @@
 // The main window's commands that open other windows.
 #include "app/LoginValues.h"
 #include "app/Messages.h"
+#include "app/Settings.h"
 #include "app/TMainForm.h"
 #include "app/TPassCheck.h"
 #include "design/TIndexValues.h"
@@ -10,20 +11,19 @@
 #include "diary/EntryOperations.h"
 #include "diary/FormElementCache.h"
 #include "diary/TSucheTr.h"
-#include "people/TFilter.h"
-#include "app/Settings.h"
 #include "diary/TTrainingseintrag.h"
 #include "diary/TTrainingstagebuch.h"
-#include "store/Query.h"
+#include "people/TFilter.h"
 #include "people/TSportlerkartei.h"
 #include "store/DocumentList.h"
 #include "store/Engine.h"
 #include "store/OpenDialogRules.h"
+#include "store/Query.h"
 #include "store/TFrmOpen.h"
 
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMdiArea>
-#include <QItemSelectionModel>
 #include <QMdiSubWindow>
 
 namespace velmora {
@@ -50,7 +50,7 @@ void TMainForm::RebuildDocumentList() {
 void TMainForm::miRelogin1Click() {
     CloseAll1Click();
     if (!m_mdi->subWindowList().isEmpty())
-        return;  // a child refused to close; the login stays
+        return; // a child refused to close; the login stays
     {
         TPassCheck login(this, QStringLiteral("TB"));
         if (login.exec() == QDialog::Accepted)
@@ -115,7 +115,8 @@ void TMainForm::miOpen1Click() {
     default:
         // The filter window, the filter window, the evaluations and
         // the workbooks come with their own windows.
-        Messages::information(QStringLiteral("\"%1\" kann in dieser Version noch nicht geöffnet werden.").arg(open.Name()));
+        Messages::information(
+            QStringLiteral("\"%1\" kann in dieser Version noch nicht geöffnet werden.").arg(open.Name()));
         break;
     }
     if (changed)
@@ -132,9 +133,12 @@ void TMainForm::ReloadFormElements() {
 
 void TMainForm::EditPickList(int formularNr, int tableNr, int feldNr, bool readOnly) {
     Query name(Engine::current()->dblog(),
-               QStringLiteral("select Feldname from TRFIELD where (TableNr = %1) and (\"Order\" = %2)").arg(tableNr).arg(feldNr));
+               QStringLiteral("select Feldname from TRFIELD where (TableNr = %1) and (\"Order\" = %2)")
+                   .arg(tableNr)
+                   .arg(feldNr));
     name.open();
-    TIndexValues editor(formularNr, tableNr, feldNr, LoginPersonNr, readOnly, name.asString(QStringLiteral("Feldname")), this);
+    TIndexValues editor(formularNr, tableNr, feldNr, LoginPersonNr, readOnly, name.asString(QStringLiteral("Feldname")),
+                        this);
     editor.exec();
 }
 
@@ -178,7 +182,8 @@ void TMainForm::DiaryNewEntry(TTrainingstagebuch &diary) {
             return;
         const CopyTarget target{diary.KindCode, search.Person(), LoginPersonNr, settings().SerienNr};
         EntryReference key{search.SerienNr(), search.TrNr()};
-        const QDateTime date = EntryOperations::CopyEntryToDate(db, target, key, QDateTime(search.NewDate(), QTime(0, 0)));
+        const QDateTime date =
+            EntryOperations::CopyEntryToDate(db, target, key, QDateTime(search.NewDate(), QTime(0, 0)));
         diary.RebuildList();
         diary.RefindEntry(date, key.SerienNr, key.TrNr);
     } catch (const VelmoraError &e) {

@@ -9,7 +9,11 @@ namespace velmora {
 
 namespace {
 // The system's texts break lines with "\r".
-QString lines(const QString &text) { return QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n')); }
+QString lines(const QString &text) {
+    return QString(text)
+        .replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
 } // namespace
 
 void TMessageBoxes::show(Kind kind, const QString &rawText) {

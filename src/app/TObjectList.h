@@ -9,8 +9,7 @@ namespace velmora {
 // A list that owns its objects: whatever is deleted from it or left in it
 // when it goes is freed. Windows keep their per-row descriptors here so that
 // no descriptor outlives its window or leaks when a row is dropped.
-template <class T>
-class TObjectList {
+template <class T> class TObjectList {
 public:
     TObjectList() = default;
     TObjectList(const TObjectList &) = delete;
@@ -23,9 +22,7 @@ public:
     bool IsEmpty() const { return m_items.empty(); }
 
     // The object at index, or nullptr for an index outside the list.
-    T *Items(int index) const {
-        return index >= 0 && index < Count() ? m_items[size_t(index)].get() : nullptr;
-    }
+    T *Items(int index) const { return index >= 0 && index < Count() ? m_items[size_t(index)].get() : nullptr; }
     T *operator[](int index) const { return Items(index); }
     T *First() const { return Items(0); }
     T *Last() const { return Items(Count() - 1); }

@@ -22,7 +22,9 @@ namespace {
 const QString kPerson = QStringLiteral("PERSON");
 const QString kPersonNr = QStringLiteral("PersonNr");
 
-bool isFunctionKey(int key) { return key >= Qt::Key_F1 && key <= Qt::Key_F24; }
+bool isFunctionKey(int key) {
+    return key >= Qt::Key_F1 && key <= Qt::Key_F24;
+}
 } // namespace
 
 TPassCheck::TPassCheck(QWidget *parent, const QString &tag) : QDialog(parent), m_tag(tag) {
@@ -162,7 +164,9 @@ void TPassCheck::loadCrest() {
     imgWappen->setPixmap(pixmap);
 }
 
-int TPassCheck::personNr() { return m_tblPerson->recNo() >= 0 ? m_tblPerson->asInt(kPersonNr) : 0; }
+int TPassCheck::personNr() {
+    return m_tblPerson->recNo() >= 0 ? m_tblPerson->asInt(kPersonNr) : 0;
+}
 
 int TPassCheck::gruppenNr() {
     return m_tblPerson->recNo() >= 0 ? m_tblPerson->asInt(QStringLiteral("GruppenNr")) : 0;
@@ -176,11 +180,17 @@ QString TPassCheck::nachname() {
     return m_tblPerson->recNo() >= 0 ? m_tblPerson->asString(QStringLiteral("Nachname")) : QString();
 }
 
-bool TPassCheck::isGroup() { return m_tblGruppe->isOpen() && !m_tblGruppe->isEmpty(); }
+bool TPassCheck::isGroup() {
+    return m_tblGruppe->isOpen() && !m_tblGruppe->isEmpty();
+}
 
-bool TPassCheck::locatePerson(int nr) { return m_tblPerson->locate(kPersonNr, nr); }
+bool TPassCheck::locatePerson(int nr) {
+    return m_tblPerson->locate(kPersonNr, nr);
+}
 
-void TPassCheck::setPassword(const QString &text) { txtPasswort->setText(text); }
+void TPassCheck::setPassword(const QString &text) {
+    txtPasswort->setText(text);
+}
 
 void TPassCheck::btnOkClick() {
     Cursor &person = *m_tblPerson;
@@ -209,7 +219,9 @@ void TPassCheck::btnOkClick() {
     txtPasswort->selectAll();
 }
 
-void TPassCheck::btnAbbruchClick() { reject(); }
+void TPassCheck::btnAbbruchClick() {
+    reject();
+}
 
 bool TPassCheck::eventFilter(QObject *watched, QEvent *event) {
     if ((watched == dbgPerson || watched == txtPasswort) &&

@@ -20,7 +20,7 @@ namespace velmora {
 class TPassCheck : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kMaxAttempts = 3;  // failed attempts that keep the window open
+    static constexpr int kMaxAttempts = 3; // failed attempts that keep the window open
 
     // tag: the log tag ("TB" at start and re-login, "1." in the first-start wizard).
     TPassCheck(QWidget *parent, const QString &tag);

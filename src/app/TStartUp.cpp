@@ -47,12 +47,13 @@ TStartUp::TStartUp(QWidget *parent) : QDialog(parent) {
     layout->addWidget(m_pages);
 
     // Willkommen
-    QWidget *p1 = makePage(QStringLiteral("Willkommen"), QStringLiteral("Willkommen!"),
-                           {QStringLiteral("   Der Assistent wird Ihnen helfen, die ersten Daten anzulegen."),
-                            QStringLiteral("      1. Ihre Personalien als Trainer"),
-                            QStringLiteral("      2. Ihre Trainingsgruppen (optional)"),
-                            QStringLiteral("      3. Die Sportlerkartei Ihrer Sportler (optional)"),
-                            QStringLiteral("      4. Daten einlesen und eine Datendiskette für Ihre Sportler erstellen (optional)")});
+    QWidget *p1 = makePage(
+        QStringLiteral("Willkommen"), QStringLiteral("Willkommen!"),
+        {QStringLiteral("   Der Assistent wird Ihnen helfen, die ersten Daten anzulegen."),
+         QStringLiteral("      1. Ihre Personalien als Trainer"),
+         QStringLiteral("      2. Ihre Trainingsgruppen (optional)"),
+         QStringLiteral("      3. Die Sportlerkartei Ihrer Sportler (optional)"),
+         QStringLiteral("      4. Daten einlesen und eine Datendiskette für Ihre Sportler erstellen (optional)")});
     auto *serialRow = new QHBoxLayout;
     auto *serialLabel = new QLabel(QStringLiteral("Installationsnummer"), p1);
     serialLabel->setObjectName(QStringLiteral("lblSerienNr"));
@@ -64,13 +65,15 @@ TStartUp::TStartUp(QWidget *parent) : QDialog(parent) {
     serialRow->addWidget(serial);
     serialRow->addStretch();
     static_cast<QVBoxLayout *>(p1->layout())->insertLayout(p1->layout()->count() - 1, serialRow);
-    serial->setText(QString::number(settings().SerienNr > 0 ? settings().SerienNr
-                                                              : QRandomGenerator::global()->bounded(1, Installation::kMaxSerial + 1)));
+    serial->setText(QString::number(settings().SerienNr > 0
+                                        ? settings().SerienNr
+                                        : QRandomGenerator::global()->bounded(1, Installation::kMaxSerial + 1)));
 
     // Trainer
-    QWidget *p2 = makePage(QStringLiteral("Trainer"), QStringLiteral("   Die Trainerpersonalien angeben"),
-                           {QStringLiteral("   Geben Sie Ihre Personalien bitte nur einmal mit \"&eingeben\" an."),
-                            QStringLiteral("   Haben Sie Ihre Daten bereits eingelesen, wählen Sie sie mit \"&suchen\" aus.")});
+    QWidget *p2 =
+        makePage(QStringLiteral("Trainer"), QStringLiteral("   Die Trainerpersonalien angeben"),
+                 {QStringLiteral("   Geben Sie Ihre Personalien bitte nur einmal mit \"&eingeben\" an."),
+                  QStringLiteral("   Haben Sie Ihre Daten bereits eingelesen, wählen Sie sie mit \"&suchen\" aus.")});
     m_trainer = memo(p2, "mmoTrainer");
     m_club = new QLineEdit(p2);
     m_club->setObjectName(QStringLiteral("txtClub"));
@@ -125,9 +128,10 @@ TStartUp::TStartUp(QWidget *parent) : QDialog(parent) {
     connect(addAthlete, &QPushButton::clicked, this, &TStartUp::btnSportlerAnfuegenClick);
 
     // Datendiskette
-    QWidget *p5 = makePage(QStringLiteral("Datendiskette"), QStringLiteral("   Die Datendiskette erstellen"),
-                           {QStringLiteral("   Um bereits existierende Daten per Diskette einzuspielen oder für Ihre Sportler eine"),
-                            QStringLiteral("   Datendiskette zu erstellen. ")});
+    QWidget *p5 = makePage(
+        QStringLiteral("Datendiskette"), QStringLiteral("   Die Datendiskette erstellen"),
+        {QStringLiteral("   Um bereits existierende Daten per Diskette einzuspielen oder für Ihre Sportler eine"),
+         QStringLiteral("   Datendiskette zu erstellen. ")});
     // The exchange window arrives with the data exchange; until then the
     // disk buttons stay off.
     QPushButton *backup = button(p5, "btnBackup", QStringLiteral("&Datendiskeette erstellen"), false);
@@ -147,8 +151,10 @@ TStartUp::TStartUp(QWidget *parent) : QDialog(parent) {
     int index = 0;
     for (const Bottom &b : bottoms) {
         auto *row = static_cast<QHBoxLayout *>(b.page->layout()->itemAt(b.page->layout()->count() - 1)->layout());
-        QPushButton *help = button(b.page, qPrintable(QStringLiteral("btnHilfe%1").arg(index + 1)), QStringLiteral("&Hilfe"), false);
-        QPushButton *cancel = button(b.page, qPrintable(QStringLiteral("btnAbbruch%1").arg(index + 1)), QStringLiteral("Abbruch"), index == 0);
+        QPushButton *help =
+            button(b.page, qPrintable(QStringLiteral("btnHilfe%1").arg(index + 1)), QStringLiteral("&Hilfe"), false);
+        QPushButton *cancel = button(b.page, qPrintable(QStringLiteral("btnAbbruch%1").arg(index + 1)),
+                                     QStringLiteral("Abbruch"), index == 0);
         QPushButton *on = button(b.page, b.name, b.caption);
         if (index == 0) {
             QPushButton *import = button(b.page, "btnImport", QStringLiteral("&Daten übernehmen"), false);
@@ -195,7 +201,9 @@ QWidget *TStartUp::makePage(const QString &caption, const QString &heading, cons
     return page;
 }
 
-int TStartUp::currentPage() const { return m_pages->currentIndex(); }
+int TStartUp::currentPage() const {
+    return m_pages->currentIndex();
+}
 
 void TStartUp::goTo(int page) {
     m_pageChangeAllowed = true;
@@ -203,7 +211,9 @@ void TStartUp::goTo(int page) {
     m_pageChangeAllowed = false;
 }
 
-Database &TStartUp::db() const { return Engine::current()->dblog(); }
+Database &TStartUp::db() const {
+    return Engine::current()->dblog();
+}
 
 void TStartUp::btnWeiter1Click() {
     auto *serialEdit = findChild<QLineEdit *>(QStringLiteral("txtSerienNr"));
@@ -211,8 +221,9 @@ void TStartUp::btnWeiter1Click() {
         bool ok = false;
         const int serial = serialEdit->text().trimmed().toInt(&ok);
         if (!ok)
-            throw VelmoraError(QStringLiteral("Die Installationsnummer muss zwischen 1 und %1 liegen.").arg(Installation::kMaxSerial),
-                               QStringLiteral("txtSerienNr"));
+            throw VelmoraError(
+                QStringLiteral("Die Installationsnummer muss zwischen 1 und %1 liegen.").arg(Installation::kMaxSerial),
+                QStringLiteral("txtSerienNr"));
         try {
             CheckSerialChange(db(), settings().SerienNr, serial);
         } catch (const VelmoraError &e) {
@@ -244,7 +255,8 @@ void TStartUp::showCoachName() {
     c.setFiltered(true);
     c.open();
     if (!c.eof())
-        m_trainer->appendPlainText(c.asString(QStringLiteral("Vorname")) + QLatin1Char(' ') + c.asString(QStringLiteral("Nachname")));
+        m_trainer->appendPlainText(c.asString(QStringLiteral("Vorname")) + QLatin1Char(' ') +
+                                   c.asString(QStringLiteral("Nachname")));
 }
 
 void TStartUp::setCoach(int personNr) {
@@ -304,7 +316,8 @@ void TStartUp::fillAthletes() {
     q.setParam(QStringLiteral("PersonNr"), m_coachNr);
     q.open();
     for (; !q.eof(); q.next())
-        m_athletes->appendPlainText(q.asString(QStringLiteral("Vorname")) + QLatin1Char(' ') + q.asString(QStringLiteral("Nachname")));
+        m_athletes->appendPlainText(q.asString(QStringLiteral("Vorname")) + QLatin1Char(' ') +
+                                    q.asString(QStringLiteral("Nachname")));
 }
 
 void TStartUp::btnSportlerAnfuegenClick() {
@@ -318,7 +331,8 @@ void TStartUp::btnWeiter4Click() {
 }
 
 void TStartUp::btnFertigClick() {
-    if (Messages::question(QStringLiteral("Sind Ihre Personalien erfaßt?\rWenn ja wird dieser Assistent nicht mehr gestartet."))) {
+    if (Messages::question(
+            QStringLiteral("Sind Ihre Personalien erfaßt?\rWenn ja wird dieser Assistent nicht mehr gestartet."))) {
         if (settings().reg == 1) {
             // The settings file of another installation may come along as a
             // registry export; it is merged once.

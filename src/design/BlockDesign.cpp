@@ -90,7 +90,9 @@ void BlockDesign::openFields() {
     m_fields->open();
 }
 
-int BlockDesign::fieldCount() { return m_fields ? m_fields->recordCount() : 0; }
+int BlockDesign::fieldCount() {
+    return m_fields ? m_fields->recordCount() : 0;
+}
 
 void BlockDesign::setPresentation(bool grid, bool endless) {
     m_grid = grid;

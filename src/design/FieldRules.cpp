@@ -11,8 +11,8 @@
 
 namespace velmora {
 
-const QString FieldRules::kNameInUse =
-    QStringLiteral("Dieser Feldname wird bereits benutzt.") + QLatin1Char('\r') + QStringLiteral("Wählen Sie bitte einen anderen!");
+const QString FieldRules::kNameInUse = QStringLiteral("Dieser Feldname wird bereits benutzt.") + QLatin1Char('\r') +
+                                       QStringLiteral("Wählen Sie bitte einen anderen!");
 const QString FieldRules::kNoValue = QStringLiteral("Bitte geben Sie einen Wert ein!");
 const QString FieldRules::kNoInteger = QStringLiteral("Bitte geben Sie eine gültige ganze Zahl ein!");
 const QString FieldRules::kNoFloat = QStringLiteral("Bitte geben Sie eine gültige Kommazahl ein!");
@@ -41,7 +41,8 @@ const ChoiceInfo kChoices[FieldRules::kChoiceCount] = {
      "Bei einer Combobox können Sie eine Liste mit Werten vorgeben, aus der man auswählen kann. Unterschiedliche Werte "
      "durch Tippfehler werden so vermieden."},
     {"Indexfeld", "rbtIndexfeld", 'X', true,
-     "Ein Indexfeld funktioniert wie eine Combobox. Es wird jedoch nur eine eindeutige Nummer gespeichert, dadurch wird "
+     "Ein Indexfeld funktioniert wie eine Combobox. Es wird jedoch nur eine eindeutige Nummer gespeichert, dadurch "
+     "wird "
      "Platz gespart und auch Auswertungen werden schneller."},
     {"Memo", "rbtMemo", 'M', false,
      "In ein Memo können Sie beliebig viel Text (auch mehrzeilig) eingeben. Diesen Text können SIe aber nicht für "
@@ -53,7 +54,8 @@ const ChoiceInfo kChoices[FieldRules::kChoiceCount] = {
      "Eine reelle Zahl kann Werte zwischen -10^307 und 10^308 mit 15 signifikanten Stellen enthalten. Sie können den "
      "Wertebereich in Folge weiter einschränken."},
     {"Indikator", "rbtIndikator", 'N', false,
-     "Ein Indikator ist eine Kommazahl, die mit einem \"Schiebregler\" eingestellt werden kann. D.h., es ist keine Zahl "
+     "Ein Indikator ist eine Kommazahl, die mit einem \"Schiebregler\" eingestellt werden kann. D.h., es ist keine "
+     "Zahl "
      "zu sehen, sondern die Position des Schiebers."},
     {"Zeit", "rbtZeit", 'Z', true,
      "Zeit ist ebenfalls eine Kommazahl, basierend auf dem Bruchteil eines Tages. Dadurch können alle mathematischen "
@@ -62,7 +64,9 @@ const ChoiceInfo kChoices[FieldRules::kChoiceCount] = {
      "Eine Checkbox ist ein \"Ja/Nein\" Feld, in dem man eine Aussage wie in einem Fragebogen \"ankreuzen\" kann."},
 };
 
-const ChoiceInfo &info(FieldRules::Choice c) { return kChoices[int(c)]; }
+const ChoiceInfo &info(FieldRules::Choice c) {
+    return kChoices[int(c)];
+}
 
 [[noreturn]] void refuse(const QString &message, const char *control) {
     throw VelmoraError(message, QString::fromLatin1(control));
@@ -90,11 +94,21 @@ bool parseInt(const QString &text, qint64 *value) {
 }
 } // namespace
 
-QString FieldRules::caption(Choice choice) { return QString::fromUtf8(info(choice).caption); }
-QString FieldRules::hint(Choice choice) { return QString::fromUtf8(info(choice).hint); }
-QString FieldRules::objectName(Choice choice) { return QString::fromLatin1(info(choice).objectName); }
-QChar FieldRules::codeOf(Choice choice) { return QLatin1Char(info(choice).code); }
-bool FieldRules::allowedInGrid(Choice choice) { return info(choice).grid; }
+QString FieldRules::caption(Choice choice) {
+    return QString::fromUtf8(info(choice).caption);
+}
+QString FieldRules::hint(Choice choice) {
+    return QString::fromUtf8(info(choice).hint);
+}
+QString FieldRules::objectName(Choice choice) {
+    return QString::fromLatin1(info(choice).objectName);
+}
+QChar FieldRules::codeOf(Choice choice) {
+    return QLatin1Char(info(choice).code);
+}
+bool FieldRules::allowedInGrid(Choice choice) {
+    return info(choice).grid;
+}
 
 FieldRules::Choice FieldRules::choiceOf(const QString &typ, bool grid) {
     const QChar code = typ.isEmpty() ? QChar() : typ.at(0).toUpper();
@@ -110,7 +124,9 @@ FieldRules::Choice FieldRules::choiceOf(const QString &typ, bool grid) {
     return choice;
 }
 
-QString FieldRules::defaultName(int order) { return QStringLiteral("Feld") + QString::number(order); }
+QString FieldRules::defaultName(int order) {
+    return QStringLiteral("Feld") + QString::number(order);
+}
 
 FieldRules::NameExit FieldRules::leaveName(const QString &typed, const QString &prefix) {
     return {SpacesToUnderscores(typed), prefix.isEmpty() ? typed : prefix};
@@ -191,7 +207,7 @@ FieldRules::Result FieldRules::finish(const Input &in) {
                     refuse(kNoTime.arg(text), control);
                 return v;
             }
-            return 0;  // an indicator's limits are only required
+            return 0; // an indicator's limits are only required
         };
         const double low = limit(in.smallest, kSmallestControl);
         const double high = limit(in.largest, kLargestControl);

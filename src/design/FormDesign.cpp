@@ -84,9 +84,10 @@ void FormDesign::open(const Options &options) {
 
 int FormDesign::maxOrder(const QString &table) {
     // 0 without rows, so that the first order is 1.
-    return scalar(m_db,
-                  QStringLiteral("SELECT coalesce(max(\"Order\"), 0) FROM %1 WHERE FormularNr = ?").arg(quoteIdentifier(table)),
-                  {m_formularNr});
+    return scalar(
+        m_db,
+        QStringLiteral("SELECT coalesce(max(\"Order\"), 0) FROM %1 WHERE FormularNr = ?").arg(quoteIdentifier(table)),
+        {m_formularNr});
 }
 
 void FormDesign::newRecord(Cursor &tr) {
@@ -127,7 +128,9 @@ QString FormDesign::formName() {
     return nameOf(m_form->asString(QStringLiteral("Beschreibung")));
 }
 
-void FormDesign::setKind(int kind) { m_kind = std::clamp(kind, 0, 2); }
+void FormDesign::setKind(int kind) {
+    m_kind = std::clamp(kind, 0, 2);
+}
 
 // ---------------------------------------------------------------- blocks
 
@@ -166,8 +169,9 @@ std::vector<FormDesign::Block> FormDesign::availableBlocks() {
 
 std::vector<FormDesign::Block> FormDesign::chosenBlocks() {
     std::vector<Block> blocks;
-    Statement st(m_db, QStringLiteral("SELECT u.TableNr, t.Name FROM TRuseTBL u LEFT JOIN TRTABLE t ON t.TableNr = u.TableNr "
-                                      "WHERE u.FormularNr = ? AND u.TableNr > 0 ORDER BY u.\"Order\", u.TableNr"));
+    Statement st(m_db,
+                 QStringLiteral("SELECT u.TableNr, t.Name FROM TRuseTBL u LEFT JOIN TRTABLE t ON t.TableNr = u.TableNr "
+                                "WHERE u.FormularNr = ? AND u.TableNr > 0 ORDER BY u.\"Order\", u.TableNr"));
     st.bind(1, m_formularNr);
     while (st.step())
         blocks.push_back({st.value(0).toInt(), st.value(1).toString()});
@@ -199,7 +203,7 @@ void FormDesign::excludeBlock(int tableNr) {
     if (m_options.readOnly)
         throw VelmoraError(kReadOnly);
     if (tableNr == 0)
-        return;  // the entry's own columns belong to every form
+        return; // the entry's own columns belong to every form
     Transaction tx(m_db);
     run(m_db, QStringLiteral("DELETE FROM TRuseVAL WHERE FormularNr = ? AND TableNr = ?"), {m_formularNr, tableNr});
     run(m_db, QStringLiteral("DELETE FROM TRuseTBL WHERE FormularNr = ? AND TableNr = ?"), {m_formularNr, tableNr});
@@ -210,8 +214,9 @@ void FormDesign::excludeBlock(int tableNr) {
 // ---------------------------------------------------------------- fields
 
 void FormDesign::deleteOrphanFields() {
-    run(m_db, QStringLiteral("DELETE FROM FFIELD WHERE FormularNr = ?1 AND TableNr NOT IN "
-                             "(SELECT TableNr FROM TRuseTBL WHERE FormularNr = ?1)"),
+    run(m_db,
+        QStringLiteral("DELETE FROM FFIELD WHERE FormularNr = ?1 AND TableNr NOT IN "
+                       "(SELECT TableNr FROM TRuseTBL WHERE FormularNr = ?1)"),
         {m_formularNr});
 }
 
@@ -225,7 +230,8 @@ void FormDesign::alignFields() {
 
     std::vector<int> blocks;
     {
-        Statement st(m_db, QStringLiteral("SELECT TableNr FROM TRuseTBL WHERE FormularNr = ? ORDER BY \"Order\", TableNr"));
+        Statement st(m_db,
+                     QStringLiteral("SELECT TableNr FROM TRuseTBL WHERE FormularNr = ? ORDER BY \"Order\", TableNr"));
         st.bind(1, m_formularNr);
         while (st.step())
             blocks.push_back(st.value(0).toInt());
@@ -233,7 +239,7 @@ void FormDesign::alignFields() {
     for (int tableNr : blocks) {
         if (scalar(m_db, QStringLiteral("SELECT count(*) FROM FFIELD WHERE FormularNr = ? AND TableNr = ?"),
                    {m_formularNr, tableNr}))
-            continue;  // fields already present keep their settings
+            continue; // fields already present keep their settings
         // A block's fields are appended together: the element list walks
         // one block's elements as one run of the form's order.
         Statement st(m_db, QStringLiteral("SELECT \"Order\", Prefix, Postfix, Werte FROM TRFIELD WHERE TableNr = ?%1 "

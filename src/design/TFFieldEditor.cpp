@@ -120,7 +120,8 @@ void TFFieldEditor::prepare() {
     }
     dsFField->setDataSet(&c);
     if (m_readOnly)
-        for (TFieldLink *link : std::initializer_list<TFieldLink *>{dbfPrefix, dbfPostfix, cbxVisible, cbxPrint, dbfWerte})
+        for (TFieldLink *link :
+             std::initializer_list<TFieldLink *>{dbfPrefix, dbfPostfix, cbxVisible, cbxPrint, dbfWerte})
             link->setReadOnly(true);
     refreshValues();
 }
@@ -170,6 +171,8 @@ void TFFieldEditor::btnCancelClick() {
     QDialog::reject();
 }
 
-void TFFieldEditor::reject() { btnCancelClick(); }
+void TFFieldEditor::reject() {
+    btnCancelClick();
+}
 
 } // namespace velmora

@@ -245,7 +245,8 @@ void TTrFieldEditor::btnBackClick() {
 }
 
 void TTrFieldEditor::enterTypePage() {
-    const FieldRules::Choice preset = FieldRules::choiceOf(m_fields ? m_fields->asString(QStringLiteral("Typ")) : QString(), m_grid);
+    const FieldRules::Choice preset =
+        FieldRules::choiceOf(m_fields ? m_fields->asString(QStringLiteral("Typ")) : QString(), m_grid);
     for (int i = 0; i < FieldRules::kChoiceCount; ++i) {
         const auto choice = FieldRules::Choice(i);
         m_choiceButtons[size_t(i)]->setEnabled(!m_readOnly && (!m_grid || FieldRules::allowedInGrid(choice)));
@@ -277,8 +278,8 @@ void TTrFieldEditor::enterRangePage() {
     lblWerte->setVisible(list);
     dbfWerte->setVisible(list);
 
-    const QStringList lines = m_fields ? m_fields->asString(kWerte).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))
-                                       : QStringList();
+    const QStringList lines =
+        m_fields ? m_fields->asString(kWerte).split(QRegularExpression(QStringLiteral("\r\n|\r|\n"))) : QStringList();
     const QString mask = m_code == QLatin1Char('Z') ? FieldRules::kTimeInputMask : QString();
     for (QLineEdit *e : {txtKleinsterWert, txtGroessterWert}) {
         e->setInputMask(mask);
@@ -311,7 +312,8 @@ void TTrFieldEditor::btnOkClick() {
         if (!f.isEditing())
             f.edit();
         const QString name = SpacesToUnderscores(f.asString(kFeldname));
-        FieldRules::checkName(name, FieldRules::otherFieldNames(f.database(), m_tableNr, f.asInt(QStringLiteral("Order"))));
+        FieldRules::checkName(name,
+                              FieldRules::otherFieldNames(f.database(), m_tableNr, f.asInt(QStringLiteral("Order"))));
         const FieldRules::Result r = FieldRules::finish(
             {m_code, txtKleinsterWert->text(), txtGroessterWert->text(), f.value(kGroesse), f.asString(kWerte)});
         f.setValue(kWerte, r.werte.isEmpty() ? QVariant() : QVariant(r.werte));
@@ -335,6 +337,8 @@ void TTrFieldEditor::btnCancelClick() {
     QDialog::reject();
 }
 
-void TTrFieldEditor::reject() { btnCancelClick(); }
+void TTrFieldEditor::reject() {
+    btnCancelClick();
+}
 
 } // namespace velmora

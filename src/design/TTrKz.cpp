@@ -13,11 +13,11 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QKeyEvent>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -60,7 +60,9 @@ private:
     std::function<void()> m_action;
 };
 
-void onSpace(QWidget *view, const std::function<void()> &action) { new SpaceKey(view, action); }
+void onSpace(QWidget *view, const std::function<void()> &action) {
+    new SpaceKey(view, action);
+}
 
 int currentKey(QListWidget *list) {
     QListWidgetItem *item = list->currentItem();
@@ -68,7 +70,9 @@ int currentKey(QListWidget *list) {
 }
 } // namespace
 
-TTrKz::TTrKz(QWidget *parent) : QDialog(parent) { buildControls(); }
+TTrKz::TTrKz(QWidget *parent) : QDialog(parent) {
+    buildControls();
+}
 
 TTrKz::TTrKz(int owner, int serienNr, int trNr, bool readOnly, QWidget *parent) : QDialog(parent) {
     m_options.owner = owner;
@@ -128,8 +132,9 @@ void TTrKz::buildControls() {
     artLayout->addWidget(rgpFormularart);
     artLayout->addWidget(
         label(QStringLiteral("Die Formularart bestimmt in welcher Plaungsebene sie zur Verfügung steht."), "lblArt1"));
-    artLayout->addWidget(label(
-        QStringLiteral("* Die Wochen- und Zyklensumme ist die Summierung der einzelnen Einheiten pro Woche"), "lblArt2"));
+    artLayout->addWidget(
+        label(QStringLiteral("* Die Wochen- und Zyklensumme ist die Summierung der einzelnen Einheiten pro Woche"),
+              "lblArt2"));
     artLayout->addWidget(
         label(QStringLiteral("* In Details wird der Ablauf einer Trainngseinheit dokumentiert"), "lblArt3"));
     artLayout->addStretch();
@@ -178,7 +183,8 @@ void TTrKz::buildControls() {
     auto *tsFelder = named(new QWidget, "tsFelder");
     dbgFelder = named(new QTableWidget(0, 6), "dbgFelder");
     dbgFelder->setHorizontalHeaderLabels({QStringLiteral("Baustein"), QStringLiteral("Feld"), QStringLiteral("Prefix"),
-                                          QStringLiteral("Postfix"), QStringLiteral("Visible"), QStringLiteral("Print")});
+                                          QStringLiteral("Postfix"), QStringLiteral("Visible"),
+                                          QStringLiteral("Print")});
     dbgFelder->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbgFelder->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgFelder->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -244,9 +250,15 @@ bool TTrKz::prepare() {
     m_prepared = true;
     dsTr->setDataSet(&m_design->form());
     switch (m_design->kind()) {
-    case 1: rbWochensumme->setChecked(true); break;
-    case 2: rbZyklensumme->setChecked(true); break;
-    default: rbDetails->setChecked(true); break;
+    case 1:
+        rbWochensumme->setChecked(true);
+        break;
+    case 2:
+        rbZyklensumme->setChecked(true);
+        break;
+    default:
+        rbDetails->setChecked(true);
+        break;
     }
     const bool ro = m_options.readOnly;
     rgpFormularart->setEnabled(!ro);
@@ -262,7 +274,9 @@ int TTrKz::exec() {
     return QDialog::exec();
 }
 
-int TTrKz::currentPage() const { return pcWizard->currentIndex(); }
+int TTrKz::currentPage() const {
+    return pcWizard->currentIndex();
+}
 
 void TTrKz::showPage(int page) {
     pcWizard->setCurrentIndex(page);
@@ -352,7 +366,10 @@ void TTrKz::fillFieldGrid() {
     dbgFelder->setRowCount(int(rows.size()));
     for (int r = 0; r < int(rows.size()); ++r) {
         const FormDesign::FieldRow &f = rows[size_t(r)];
-        const QStringList cells{f.baustein, f.feld, f.prefix, f.postfix,
+        const QStringList cells{f.baustein,
+                                f.feld,
+                                f.prefix,
+                                f.postfix,
                                 f.visible ? QStringLiteral("Ja") : QStringLiteral("Nein"),
                                 f.print ? QStringLiteral("Ja") : QStringLiteral("Nein")};
         for (int c = 0; c < cells.size(); ++c) {
@@ -379,7 +396,8 @@ void TTrKz::btnFeldBearbeitenClick() {
         return;
     const QString displayName = block->text() + QLatin1Char(' ') + dbgFelder->item(row, 1)->text();
     TFFieldEditor editor(&m_design->fields(), block->data(Qt::UserRole + 1).toString(),
-                         block->data(Qt::UserRole + 2).toBool(), m_options.readOnly, m_options.owner, displayName, this);
+                         block->data(Qt::UserRole + 2).toBool(), m_options.readOnly, m_options.owner, displayName,
+                         this);
     editor.editPickList = editPickList;
     editor.exec();
     fillFieldGrid();
@@ -414,6 +432,8 @@ void TTrKz::btnAbbruchClick() {
     QDialog::reject();
 }
 
-void TTrKz::reject() { btnAbbruchClick(); }
+void TTrKz::reject() {
+    btnAbbruchClick();
+}
 
 } // namespace velmora

@@ -55,7 +55,9 @@ QPixmap presentationPicture(bool grid) {
 }
 } // namespace
 
-TTrTable::TTrTable(QWidget *parent) : QDialog(parent) { buildControls(); }
+TTrTable::TTrTable(QWidget *parent) : QDialog(parent) {
+    buildControls();
+}
 
 TTrTable::~TTrTable() {
     // The views let go of the cursors before the design closes them.
@@ -75,9 +77,13 @@ void TTrTable::setTableNr(int tableNr) {
     m_existing = true;
 }
 
-void TTrTable::setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+void TTrTable::setReadOnly(bool readOnly) {
+    m_readOnly = readOnly;
+}
 
-int TTrTable::TableNr() const { return m_design ? m_design->tableNr() : m_tableNr; }
+int TTrTable::TableNr() const {
+    return m_design ? m_design->tableNr() : m_tableNr;
+}
 
 void TTrTable::buildControls() {
     setObjectName(QStringLiteral("TrTable"));
@@ -250,7 +256,9 @@ void TTrTable::focusControl(const QString &name) {
         w->setFocus();
 }
 
-void TTrTable::showPicture() { imgDarstellung->setPixmap(presentationPicture(rbtGrid->isChecked())); }
+void TTrTable::showPicture() {
+    imgDarstellung->setPixmap(presentationPicture(rbtGrid->isChecked()));
+}
 
 void TTrTable::rgpDarstellungClick() {
     showPicture();
@@ -355,6 +363,8 @@ void TTrTable::btnCancelClick() {
     QDialog::reject();
 }
 
-void TTrTable::reject() { btnCancelClick(); }
+void TTrTable::reject() {
+    btnCancelClick();
+}
 
 } // namespace velmora

@@ -14,7 +14,9 @@ QStringList KeyListLines(const QString &memo) {
     return out;
 }
 
-int NormalizedKindCode(int kindCode) { return kindCode % 10 == 0 ? kindCode + 2 : kindCode; }
+int NormalizedKindCode(int kindCode) {
+    return kindCode % 10 == 0 ? kindCode + 2 : kindCode;
+}
 
 namespace {
 // The line loses its last five characters and gets the ending.
@@ -24,7 +26,9 @@ void closeLast(QStringList &lines, const QString &ending) {
     l += ending;
 }
 
-QString shortDate(const QDate &d) { return QLocale(QLocale::German, QLocale::Germany).toString(d, QLocale::ShortFormat); }
+QString shortDate(const QDate &d) {
+    return QLocale(QLocale::German, QLocale::Germany).toString(d, QLocale::ShortFormat);
+}
 } // namespace
 
 DiaryQuery BuildDiaryListQuery(const DiaryQueryInput &in) {
@@ -38,7 +42,8 @@ DiaryQuery BuildDiaryListQuery(const DiaryQueryInput &in) {
         return q;
     }
     if (in.mode == DiaryQueryInput::Mode::SingleEntry) {
-        q.lines << QStringLiteral("select * from tr where (SerienNr = %1) and (TrNr = %2)").arg(in.serienNr).arg(in.trNr);
+        q.lines
+            << QStringLiteral("select * from tr where (SerienNr = %1) and (TrNr = %2)").arg(in.serienNr).arg(in.trNr);
         return q;
     }
     const bool withFilter = in.filterKey >= 1;
@@ -54,8 +59,8 @@ DiaryQuery BuildDiaryListQuery(const DiaryQueryInput &in) {
         for (const auto &l : lists) {
             bool first = true;
             for (const QString &v : l.list) {
-                q.lines << QStringLiteral("%1(tr.%2 = %3) or  ").arg(first ? QStringLiteral("(") : QString(),
-                                                                   QString::fromLatin1(l.column), v);
+                q.lines << QStringLiteral("%1(tr.%2 = %3) or  ")
+                               .arg(first ? QStringLiteral("(") : QString(), QString::fromLatin1(l.column), v);
                 first = false;
             }
             if (index < 2)

@@ -12,7 +12,7 @@ struct DiaryQueryInput {
     Mode mode = Mode::List;
     int kindCode = 2;
     int personNr = 0;
-    QString name;  // the person's or group's name for the title
+    QString name; // the person's or group's name for the title
     // List mode with a filter (filterKey >= 1): its name and key lists.
     int filterKey = 0;
     QString filterName;
@@ -26,11 +26,11 @@ struct DiaryQueryInput {
 };
 
 struct DiaryQuery {
-    QStringList lines;      // the query text, line by line
-    QStringList selection;  // every condition line (all after the first, without the ordering)
-    QString title;          // list mode only
+    QStringList lines;     // the query text, line by line
+    QStringList selection; // every condition line (all after the first, without the ordering)
+    QString title;         // list mode only
     bool severalPersons = false;
-    int kindCode = 2;       // a units digit 0 taken as 2
+    int kindCode = 2; // a units digit 0 taken as 2
 };
 
 // The key lists of a filter: one number per line, lines split at CR or LF.

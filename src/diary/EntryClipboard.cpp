@@ -38,8 +38,8 @@ std::vector<RowReference *> Rows(const TMainForm &main) {
 
 bool CanPasteRows(const TMainForm &main, const QString &table) {
     const std::vector<RowReference *> rows = Rows(main);
-    return !rows.empty() &&
-           Database::plainTableName(rows.front()->TableName).compare(Database::plainTableName(table), Qt::CaseInsensitive) == 0;
+    return !rows.empty() && Database::plainTableName(rows.front()->TableName)
+                                    .compare(Database::plainTableName(table), Qt::CaseInsensitive) == 0;
 }
 
 std::optional<PasteResult> PasteEntriesCommand(QWidget *parent, Database &db, const TMainForm &main,

@@ -90,8 +90,8 @@ void copyBlockRows(Database &db, const QString &table, const EntryReference &fro
     st.step();
 }
 
-QDateTime copyEntry(Database &db, BlockTableCache &blocks, const CopyTarget &target, EntryReference &key,
-                    bool absolute, const QDateTime &date, int days) {
+QDateTime copyEntry(Database &db, BlockTableCache &blocks, const CopyTarget &target, EntryReference &key, bool absolute,
+                    const QDateTime &date, int days) {
     CheckEntriesAllowed(target.kindCode);
     Source source;
     if (!readSource(db, key, source))
@@ -150,8 +150,9 @@ bool deleteEntry(Database &db, BlockTableCache &blocks, const EntryReference &ke
         st.bind(2, key.TrNr);
         st.step();
     }
-    Statement st(db, QStringLiteral("DELETE FROM %1 WHERE SerienNr = ? AND TrNr = ?")
-                         .arg(quoteIdentifier(db.requireTable(kTr))));
+    Statement st(
+        db,
+        QStringLiteral("DELETE FROM %1 WHERE SerienNr = ? AND TrNr = ?").arg(quoteIdentifier(db.requireTable(kTr))));
     st.bind(1, key.SerienNr);
     st.bind(2, key.TrNr);
     st.step();
@@ -160,9 +161,10 @@ bool deleteEntry(Database &db, BlockTableCache &blocks, const EntryReference &ke
 
 // Block rows of one entry by Order, as row ids, from the highest Order down.
 std::vector<std::pair<qint64, int>> rowsFrom(Database &db, const QString &real, int serienNr, int trNr, int from) {
-    Statement st(db, QStringLiteral("SELECT rowid, \"Order\" FROM %1 WHERE SerienNr = ? AND TrNr = ? AND \"Order\" >= ? "
-                                    "ORDER BY \"Order\" DESC")
-                         .arg(quoteIdentifier(real)));
+    Statement st(db,
+                 QStringLiteral("SELECT rowid, \"Order\" FROM %1 WHERE SerienNr = ? AND TrNr = ? AND \"Order\" >= ? "
+                                "ORDER BY \"Order\" DESC")
+                     .arg(quoteIdentifier(real)));
     st.bind(1, serienNr);
     st.bind(2, trNr);
     st.bind(3, from);
@@ -176,13 +178,14 @@ bool sameTable(const QString &a, const QString &b) {
     return Database::plainTableName(a).compare(Database::plainTableName(b), Qt::CaseInsensitive) == 0;
 }
 
-constexpr int kMaxOrder = 32767;  // Order is a SHORT column
+constexpr int kMaxOrder = 32767; // Order is a SHORT column
 
 } // namespace
 
 QStringList BlockTables(Database &db, int formularNr) {
     Query q(db, QStringList{QStringLiteral("select Filename"), QStringLiteral("from TrTable, TrUseTbl"),
-                            QStringLiteral("where (TrUseTbl.FormularNr = :FormularNr) and (TrTable.TableNr = TrUseTbl.TableNr)")}
+                            QStringLiteral(
+                                "where (TrUseTbl.FormularNr = :FormularNr) and (TrTable.TableNr = TrUseTbl.TableNr)")}
                     .join(QLatin1Char('\n')));
     q.setParam(QStringLiteral("FormularNr"), formularNr);
     q.open();
@@ -247,7 +250,8 @@ bool DeleteEntry(Database &db, const EntryReference &key) {
 bool ConfirmDeleteEntry(Database &db, const EntryReference &key, int selectedCount) {
     if (selectedCount >= 2)
         throw VelmoraError(QStringLiteral("Sie können nur jeweils eine Eintragung auf einmal löschen!"));
-    if (!Messages::question(QStringLiteral("Wollen Sie die ausgewählte Eintragung wirklich löschen?\n") + kDeleteQuestion))
+    if (!Messages::question(QStringLiteral("Wollen Sie die ausgewählte Eintragung wirklich löschen?\n") +
+                            kDeleteQuestion))
         return false;
     return DeleteEntry(db, key);
 }
@@ -299,7 +303,8 @@ void insertEmptyRows(Database &db, const QString &table, int serienNr, int trNr,
     if ((later.empty() ? at + n - 1 : later.front().second + n) > kMaxOrder)
         throw VelmoraError(QStringLiteral("Der Baustein kann keine weiteren Zeilen aufnehmen."));
     // From the highest Order down, so that no two rows share a key meanwhile.
-    Statement shift(db, QStringLiteral("UPDATE %1 SET \"Order\" = \"Order\" + ? WHERE rowid = ?").arg(quoteIdentifier(real)));
+    Statement shift(
+        db, QStringLiteral("UPDATE %1 SET \"Order\" = \"Order\" + ? WHERE rowid = ?").arg(quoteIdentifier(real)));
     for (const auto &[rowid, order] : later) {
         Q_UNUSED(order);
         shift.reset();
@@ -307,7 +312,8 @@ void insertEmptyRows(Database &db, const QString &table, int serienNr, int trNr,
         shift.bind(2, rowid);
         shift.step();
     }
-    Statement add(db, QStringLiteral("INSERT INTO %1 (SerienNr, TrNr, \"Order\") VALUES (?,?,?)").arg(quoteIdentifier(real)));
+    Statement add(
+        db, QStringLiteral("INSERT INTO %1 (SerienNr, TrNr, \"Order\") VALUES (?,?,?)").arg(quoteIdentifier(real)));
     for (int k = n - 1; k >= 0; --k) {
         add.reset();
         add.bind(1, serienNr);
@@ -320,10 +326,11 @@ void insertEmptyRows(Database &db, const QString &table, int serienNr, int trNr,
 
 // A reference names its table: rows of another block of the same entry
 // did not move.
-void shiftReferences(const std::vector<RowReference *> &clipboard, const QString &table, int serienNr, int trNr,
-                     int at, int n) {
+void shiftReferences(const std::vector<RowReference *> &clipboard, const QString &table, int serienNr, int trNr, int at,
+                     int n) {
     for (RowReference *ref : clipboard)
-        if (ref && ref->SerienNr == serienNr && ref->TrNr == trNr && ref->Order >= at && sameTable(ref->TableName, table))
+        if (ref && ref->SerienNr == serienNr && ref->TrNr == trNr && ref->Order >= at &&
+            sameTable(ref->TableName, table))
             ref->Order += n;
 }
 } // namespace
@@ -354,7 +361,8 @@ int PasteRows(Database &db, const QString &table, int serienNr, int trNr, int at
     std::vector<std::vector<QVariant>> rows;
     {
         Statement find(db, QStringLiteral("SELECT %2 FROM %1 WHERE SerienNr = ? AND TrNr = ? AND \"Order\" = ?")
-                               .arg(quoteIdentifier(real), dataColumns.isEmpty() ? QStringLiteral("1") : dataColumns.join(QLatin1Char(','))));
+                               .arg(quoteIdentifier(real),
+                                    dataColumns.isEmpty() ? QStringLiteral("1") : dataColumns.join(QLatin1Char(','))));
         for (auto it = clipboard.rbegin(); it != clipboard.rend(); ++it) {
             const RowReference *ref = *it;
             if (!ref || !sameTable(ref->TableName, table))
@@ -400,11 +408,14 @@ int PasteRows(Database &db, const QString &table, int serienNr, int trNr, int at
 bool DeleteRows(Database &db, const QString &table, int serienNr, int trNr, const std::vector<int> &orders) {
     if (orders.empty())
         throw VelmoraError(QStringLiteral("Es sind keine Datensätze ausgewählt!"));
-    if (!Messages::question(QStringLiteral("Wollen Sie die ausgewählten Datensätze wirklich löschen?\n") + kDeleteQuestion))
+    if (!Messages::question(QStringLiteral("Wollen Sie die ausgewählten Datensätze wirklich löschen?\n") +
+                            kDeleteQuestion))
         return false;
     const QString real = db.requireTable(table);
     Transaction tx(db);
-    Statement del(db, QStringLiteral("DELETE FROM %1 WHERE SerienNr = ? AND TrNr = ? AND \"Order\" = ?").arg(quoteIdentifier(real)));
+    Statement del(
+        db,
+        QStringLiteral("DELETE FROM %1 WHERE SerienNr = ? AND TrNr = ? AND \"Order\" = ?").arg(quoteIdentifier(real)));
     for (int order : orders) {
         del.reset();
         del.bind(1, serienNr);

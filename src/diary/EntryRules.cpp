@@ -66,7 +66,7 @@ QVariant limitValue(QChar typ, const QString &line) {
 
 bool FieldLimits::contains(const QVariant &value) const {
     if (value.isNull())
-        return true;  // an empty field is always allowed
+        return true; // an empty field is always allowed
     if (low.typeId() == QMetaType::QTime) {
         const QTime t = value.typeId() == QMetaType::QDateTime ? value.toDateTime().time() : value.toTime();
         return t.isValid() && t >= low.toTime() && t <= high.toTime();
@@ -162,7 +162,9 @@ bool MouseMove(State &state, QRect &g, int x, int y) {
     return true;
 }
 
-void MouseUp(State &state) { state.kind = None; }
+void MouseUp(State &state) {
+    state.kind = None;
+}
 
 bool KeyMove(QRect &g, int key, Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::ControlModifier) {

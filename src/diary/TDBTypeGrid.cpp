@@ -43,7 +43,9 @@ void TDBTypeGrid::setCursorModel(CursorModel *model) {
     followCursor(model->currentRow());
 }
 
-void TDBTypeGrid::setTypePrefix(const QString &text) { m_typePrefix = text.left(TypeAhead::kMaxPrefix); }
+void TDBTypeGrid::setTypePrefix(const QString &text) {
+    m_typePrefix = text.left(TypeAhead::kMaxPrefix);
+}
 
 void TDBTypeGrid::applyDisplayWidths() {
     if (!m_model)
@@ -65,10 +67,10 @@ void TDBTypeGrid::followCursor(int row) {
         const int column = currentIndex().isValid() ? currentIndex().column() : 0;
         const QModelIndex index = m_model->index(row, std::max(0, std::min(column, m_model->columnCount() - 1)));
         if (index.isValid()) {
-            selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                         (selectionBehavior() == SelectRows
-                                                              ? QItemSelectionModel::Rows
-                                                              : QItemSelectionModel::NoUpdate));
+            selectionModel()->setCurrentIndex(
+                index,
+                QItemSelectionModel::ClearAndSelect |
+                    (selectionBehavior() == SelectRows ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate));
             scrollTo(index);
         }
     }

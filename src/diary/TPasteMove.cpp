@@ -15,9 +15,13 @@ TFreeSpinEdit::TFreeSpinEdit(QWidget *parent) : QAbstractSpinBox(parent) {
     setText(QStringLiteral("0"));
 }
 
-void TFreeSpinEdit::setText(const QString &text) { lineEdit()->setText(text); }
+void TFreeSpinEdit::setText(const QString &text) {
+    lineEdit()->setText(text);
+}
 
-QString TFreeSpinEdit::text() const { return lineEdit()->text(); }
+QString TFreeSpinEdit::text() const {
+    return lineEdit()->text();
+}
 
 std::optional<int> TFreeSpinEdit::number() const {
     bool ok = false;
@@ -35,7 +39,9 @@ void TFreeSpinEdit::stepBy(int steps) {
     lineEdit()->selectAll();
 }
 
-QValidator::State TFreeSpinEdit::validate(QString &, int &) const { return QValidator::Acceptable; }
+QValidator::State TFreeSpinEdit::validate(QString &, int &) const {
+    return QValidator::Acceptable;
+}
 
 TPasteMove::TPasteMove(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("PasteMove"));

@@ -41,7 +41,8 @@ public:
         if (!m_query || !index.isValid() || index.row() >= m_query->recordCount())
             return {};
         if (role == Qt::TextAlignmentRole)
-            return index.column() == 3 ? QVariant(Qt::AlignLeft | Qt::AlignTop) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+            return index.column() == 3 ? QVariant(Qt::AlignLeft | Qt::AlignTop)
+                                       : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
         if (role != Qt::DisplayRole)
             return {};
         const int field = m_columns.value(index.column(), -1);
@@ -123,7 +124,9 @@ TSucheTr::TSucheTr(Database &db, QWidget *parent) : QDialog(parent), m_db(db), m
 
 TSucheTr::~TSucheTr() = default;
 
-QDateTime TSucheTr::now() const { return Now.isValid() ? Now : QDateTime::currentDateTime(); }
+QDateTime TSucheTr::now() const {
+    return Now.isValid() ? Now : QDateTime::currentDateTime();
+}
 
 void TSucheTr::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
@@ -171,7 +174,8 @@ void TSucheTr::loadList() {
     for (int c = 0; c < 3; ++c)
         dbgSuche->setColumnHidden(c, q.forms);
     setWindowTitle(SearchEntryRules::Caption(q.forms));
-    const int row = q.forms ? m_list->recordCount() - 1 : SearchEntryRules::RestingRow(m_list->recordCount(), onOrAfter);
+    const int row =
+        q.forms ? m_list->recordCount() - 1 : SearchEntryRules::RestingRow(m_list->recordCount(), onOrAfter);
     btnEinfuegen->setEnabled(row >= 0);
     if (row >= 0) {
         dbgSuche->setCurrentIndex(m_model->index(row, 3));
@@ -222,6 +226,8 @@ void TSucheTr::btnOkClick() {
     accept();
 }
 
-void TSucheTr::dbgSucheDblClick() { btnOkClick(); }
+void TSucheTr::dbgSucheDblClick() {
+    btnOkClick();
+}
 
 } // namespace velmora

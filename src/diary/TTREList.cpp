@@ -192,12 +192,10 @@ void TTREList::Clear() {
 std::pair<size_t, size_t> TTREList::formRange(int formularNr) {
     if (!IsSorted())
         Sort();
-    const auto lower = std::partition_point(m_items.begin(), m_items.end(), [formularNr](const auto &e) {
-        return e->FormularNr < formularNr;
-    });
-    const auto upper = std::partition_point(lower, m_items.end(), [formularNr](const auto &e) {
-        return e->FormularNr == formularNr;
-    });
+    const auto lower = std::partition_point(m_items.begin(), m_items.end(),
+                                            [formularNr](const auto &e) { return e->FormularNr < formularNr; });
+    const auto upper =
+        std::partition_point(lower, m_items.end(), [formularNr](const auto &e) { return e->FormularNr == formularNr; });
     return {size_t(lower - m_items.begin()), size_t(upper - m_items.begin())};
 }
 

@@ -37,17 +37,17 @@ public:
     int TableNr = 0;
     int FeldNr = 0;
     QChar Typ;
-    QString Name;  // 40
-    QString Prefix;  // 25
+    QString Name;   // 40
+    QString Prefix; // 25
     int PrefixLeft = 0, PrefixTop = 0;
-    QString Postfix;  // 25
+    QString Postfix; // 25
     int PostfixLeft = 0, PostfixTop = 0;
     int Left = 0, Top = 0, Height = 0, Width = 0;
     int DisplayWidth = 0;
     bool Visible = false;
     bool Print = false;
-    QString Feldname;  // 25
-    std::optional<QStringList> Werte;  // none when the memo has no line
+    QString Feldname;                 // 25
+    std::optional<QStringList> Werte; // none when the memo has no line
     double Smallest = 0, Largest = 0;
 
     // The controls the entry view built last for this element; the layout
@@ -116,7 +116,7 @@ private:
     void resetCursor() { m_cursor = m_items.size(); }
 
     Items_t m_items;
-    size_t m_sorted = 0;  // length of the leading run known to be in order
+    size_t m_sorted = 0; // length of the leading run known to be in order
     size_t m_cursor = 0;
     int m_cursorForm = 0;
     int m_cursorTable = 0;

@@ -140,8 +140,8 @@ TTrainingselement::TTrainingselement(TTrainingseintrag *view, QWidget *parent, c
     if (setup.layout || setup.single)
         installLayoutHandlers(this, true, false);
     else
-        m_focusWatch = connect(qApp, &QApplication::focusChanged, this,
-                               [this](QWidget *, QWidget *now) { focusMoved(now); });
+        m_focusWatch =
+            connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) { focusMoved(now); });
 }
 
 TTrainingselement::~TTrainingselement() {
@@ -607,8 +607,7 @@ bool TTrainingselement::eventFilter(QObject *watched, QEvent *event) {
     if (auto *box = qobject_cast<TDBLookupComboBox *>(w)) {
         if (event->type() == QEvent::KeyPress) {
             auto *ke = static_cast<QKeyEvent *>(event);
-            if ((ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) &&
-                (ke->modifiers() & Qt::ShiftModifier)) {
+            if ((ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) && (ke->modifiers() & Qt::ShiftModifier)) {
                 openPickListEditor(box);
                 return true;
             }
@@ -830,8 +829,8 @@ void TTrainingselement::copyRows() {
         {
             CommandRun run(m_rowCommandRunning);
             finishEditing();
-            const auto refs = EntryOperations::RowReferences(m_table->tableName(), m_setup.serienNr, m_setup.trNr,
-                                                             selectedOrders());
+            const auto refs =
+                EntryOperations::RowReferences(m_table->tableName(), m_setup.serienNr, m_setup.trNr, selectedOrders());
             if (m_view->copyRows) {
                 m_view->copyRows(refs);
                 copied = !refs.empty();
@@ -860,7 +859,7 @@ void TTrainingselement::runRowCommand(const std::function<bool()> &operation) {
             changed = operation();
         } catch (const VelmoraError &e) {
             Messages::error(e.message());
-            changed = true;  // a failed write may have left part of its work
+            changed = true; // a failed write may have left part of its work
         }
         if (changed) {
             try {
@@ -891,7 +890,8 @@ void TTrainingselement::pasteRows() {
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     runRowCommand([this, &clipboard] {
-        EntryOperations::PasteRows(m_db, m_table->tableName(), m_setup.serienNr, m_setup.trNr, currentOrder(), clipboard);
+        EntryOperations::PasteRows(m_db, m_table->tableName(), m_setup.serienNr, m_setup.trNr, currentOrder(),
+                                   clipboard);
         return true;
     });
     QApplication::restoreOverrideCursor();
@@ -901,7 +901,8 @@ void TTrainingselement::deleteRows() {
     if (!m_table || !m_table->isOpen() || m_setup.readOnly)
         return;
     runRowCommand([this] {
-        return EntryOperations::DeleteRows(m_db, m_table->tableName(), m_setup.serienNr, m_setup.trNr, selectedOrders());
+        return EntryOperations::DeleteRows(m_db, m_table->tableName(), m_setup.serienNr, m_setup.trNr,
+                                           selectedOrders());
     });
 }
 

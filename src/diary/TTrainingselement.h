@@ -95,7 +95,7 @@ private:
     // What the panel keeps of a field element: the shared list may be
     // reloaded while the panel lives, so it holds copies, not pointers.
     struct Slot {
-        TTREListEntry element;  // without its control references
+        TTREListEntry element; // without its control references
         QPointer<QLabel> prefix, postfix;
         QPointer<QWidget> control;
     };
@@ -135,7 +135,7 @@ private:
     QPointer<TDataSource> m_source;
     QPointer<TDBTypeGrid> m_gridControl;
     QPointer<QWidget> m_firstControl;
-    QPointer<QWidget> m_fillControl;  // a client memo or the grid fills the panel
+    QPointer<QWidget> m_fillControl; // a client memo or the grid fills the panel
     QList<QLabel *> m_labels;
     std::vector<Slot> m_slots;
     std::vector<std::unique_ptr<Query>> m_pickQueries;

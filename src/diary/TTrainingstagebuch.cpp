@@ -520,7 +520,9 @@ void TTrainingstagebuch::cbxFilterChange(int index) {
     }
 }
 
-void TTrainingstagebuch::FilterChange() { FilterChanged = true; }
+void TTrainingstagebuch::FilterChange() {
+    FilterChanged = true;
+}
 
 void TTrainingstagebuch::tbFilterExit() {
     if (FilterChanged)
@@ -562,7 +564,9 @@ void TTrainingstagebuch::bindListCommands() {
         main->SetMenuCommand(kRefresh, false);
 }
 
-void TTrainingstagebuch::dbgTrEnter() { bindListCommands(); }
+void TTrainingstagebuch::dbgTrEnter() {
+    bindListCommands();
+}
 
 void TTrainingstagebuch::dbgTrExit() {
     if (!ReadOnly) {
@@ -621,8 +625,8 @@ void TTrainingstagebuch::FormDeactivate() {
     }
     // Deleting and refreshing go too: they would act on a window that is
     // no longer the active one.
-    for (int command : {kExport, kNewEntry, kPaste, kClose, kPageSetup, kPrint, kPrintChild, kDetail, kOverview,
-                        kCopy, kDelete, kRefresh})
+    for (int command : {kExport, kNewEntry, kPaste, kClose, kPageSetup, kPrint, kPrintChild, kDetail, kOverview, kCopy,
+                        kDelete, kRefresh})
         unbindCommand(command);
 }
 
@@ -634,8 +638,8 @@ void TTrainingstagebuch::subWindowActivated(QWidget *activeWidget) {
         // undo what this window binds.
         if (mainForm())
             for (QMdiSubWindow *w : mainForm()->mdiArea()->subWindowList())
-                if (auto *other = qobject_cast<TTrainingstagebuch *>(w->widget()); other && other != this &&
-                                                                                   other->isActive())
+                if (auto *other = qobject_cast<TTrainingstagebuch *>(w->widget());
+                    other && other != this && other->isActive())
                     other->FormDeactivate();
         FormActivate();
     } else if (m_active) {

@@ -49,9 +49,9 @@ public:
     int User = 0;
     int KindCode = 2;
     int FilterNr = 0;
-    int SerienNr = 0;  // the entry of single-entry and layout mode
+    int SerienNr = 0; // the entry of single-entry and layout mode
     int TrNr = 0;
-    int FormularNr = 0;  // deletion selection by form
+    int FormularNr = 0; // deletion selection by form
     bool ReadOnly = false;
     bool DetailOnly = false;
     bool Single = false;
@@ -64,7 +64,7 @@ public:
     bool Busy = false;
     bool Ready = false;
     int LastAuthor = 0;
-    int LastForm = -1;  // -1: no entry view shown yet
+    int LastForm = -1; // -1: no entry view shown yet
     QDate NoDate;
     QStringList SelectionLines;
 

@@ -127,8 +127,7 @@ void AthleteCard::newRecord(Cursor &person) {
 }
 
 void AthleteCard::beforePost(Cursor &person) {
-    person.setValue(kTrainerNr,
-                    trainerFromGroup(*m_groups, person.value(kGruppenNr), person.value(kTrainerNr)));
+    person.setValue(kTrainerNr, trainerFromGroup(*m_groups, person.value(kGruppenNr), person.value(kTrainerNr)));
 }
 
 AthleteCard::AddressState AthleteCard::attachTelephone(const QString &telefon) {
@@ -136,8 +135,7 @@ AthleteCard::AddressState AthleteCard::attachTelephone(const QString &telefon) {
         return m_addressState;
     if (m_person->isEditing() && m_person->asString(QStringLiteral("Adresse")) != telefon)
         m_person->setValue(QStringLiteral("Adresse"), telefon.isEmpty() ? QVariant() : QVariant(telefon));
-    if (m_addressState != AddressState::None && m_address->isEditing() &&
-        m_address->asString(kTelefon) == telefon)
+    if (m_addressState != AddressState::None && m_address->isEditing() && m_address->asString(kTelefon) == telefon)
         return m_addressState;
 
     // What was typed for the previous number is never written to it now.

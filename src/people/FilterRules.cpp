@@ -79,9 +79,13 @@ std::optional<FilterRules::QuickRange> FilterRules::quickRange(QuickButton butto
     }
 }
 
-QString FilterRules::dateText(const QDate &date) { return date.toString(QStringLiteral("dd.MM.yyyy")); }
+QString FilterRules::dateText(const QDate &date) {
+    return date.toString(QStringLiteral("dd.MM.yyyy"));
+}
 
-QString FilterRules::daysText(int days) { return QString::number(days); }
+QString FilterRules::daysText(int days) {
+    return QString::number(days);
+}
 
 std::optional<int> FilterRules::storedDays(const QVariant &stored) {
     if (!stored.isValid() || stored.isNull())
@@ -194,6 +198,8 @@ QList<qint64> FilterRules::splitKeys(const QString &memo) {
     return keys;
 }
 
-bool FilterRules::containsKey(const QString &memo, qint64 key) { return splitKeys(memo).contains(key); }
+bool FilterRules::containsKey(const QString &memo, qint64 key) {
+    return splitKeys(memo).contains(key);
+}
 
 } // namespace velmora

@@ -34,7 +34,9 @@ QSpinBox *spinner(const char *name, int low, int high) {
 }
 } // namespace
 
-TFilter::TFilter(QWidget *parent) : QDialog(parent) { buildControls(); }
+TFilter::TFilter(QWidget *parent) : QDialog(parent) {
+    buildControls();
+}
 
 TFilter::TFilter(int filterNr, int owner, int group, const QString &name, bool readOnly, QWidget *parent)
     : QDialog(parent), m_name(name) {
@@ -267,11 +269,21 @@ void TFilter::quickButton(FilterRules::QuickButton button) {
     cbxBis->setChecked(range->checked);
 }
 
-void TFilter::btnHeuteClick() { quickButton(FilterRules::QuickButton::Heute); }
-void TFilter::btnWocheClick() { quickButton(FilterRules::QuickButton::Woche); }
-void TFilter::btnMonatClick() { quickButton(FilterRules::QuickButton::Monat); }
-void TFilter::btnJahrClick() { quickButton(FilterRules::QuickButton::Jahr); }
-void TFilter::btnAllesClick() { quickButton(FilterRules::QuickButton::Alles); }
+void TFilter::btnHeuteClick() {
+    quickButton(FilterRules::QuickButton::Heute);
+}
+void TFilter::btnWocheClick() {
+    quickButton(FilterRules::QuickButton::Woche);
+}
+void TFilter::btnMonatClick() {
+    quickButton(FilterRules::QuickButton::Monat);
+}
+void TFilter::btnJahrClick() {
+    quickButton(FilterRules::QuickButton::Jahr);
+}
+void TFilter::btnAllesClick() {
+    quickButton(FilterRules::QuickButton::Alles);
+}
 
 FilterEditor::Choices TFilter::choices() const {
     FilterEditor::Choices c;
@@ -318,6 +330,8 @@ void TFilter::btnCancelClick() {
     QDialog::reject();
 }
 
-void TFilter::reject() { btnCancelClick(); }
+void TFilter::reject() {
+    btnCancelClick();
+}
 
 } // namespace velmora

@@ -33,7 +33,9 @@ QLineEdit *passwordEdit(const char *name) {
 }
 } // namespace
 
-TSportlerkartei::TSportlerkartei(QWidget *parent) : QDialog(parent) { buildControls(); }
+TSportlerkartei::TSportlerkartei(QWidget *parent) : QDialog(parent) {
+    buildControls();
+}
 
 TSportlerkartei::TSportlerkartei(int personNr, int coach, bool readOnly, const QString &name, QWidget *parent)
     : QDialog(parent), m_name(name) {
@@ -130,9 +132,9 @@ void TSportlerkartei::buildControls() {
     txtFreigabeCheck = passwordEdit("txtFreigabeCheck");
     readForm->addRow(QStringLiteral("Neues Paßwort"), txtFreigabe);
     readForm->addRow(QStringLiteral("Überprüfung"), txtFreigabeCheck);
-    cbxLeserechteGruppe = bind(named(new TDBCheckBox(QStringLiteral("Lesezugriff für die Gruppe ohne Paßwort")),
-                                     "cbxLeserechteGruppe"),
-                               dsPerson, "LeserechteGruppe");
+    cbxLeserechteGruppe =
+        bind(named(new TDBCheckBox(QStringLiteral("Lesezugriff für die Gruppe ohne Paßwort")), "cbxLeserechteGruppe"),
+             dsPerson, "LeserechteGruppe");
     cbxLeserechteAndere =
         bind(named(new TDBCheckBox(QStringLiteral("Lesezugriff für anderen ohne Paßwort")), "cbxLeserechteAndere"),
              dsPerson, "LeserechteAndere");
@@ -303,6 +305,8 @@ void TSportlerkartei::btnCancelClick() {
     QDialog::reject();
 }
 
-void TSportlerkartei::reject() { btnCancelClick(); }
+void TSportlerkartei::reject() {
+    btnCancelClick();
+}
 
 } // namespace velmora

@@ -190,7 +190,9 @@ void CursorModel::setCurrentRow(int row) {
     }
 }
 
-int CursorModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_rowCount; }
+int CursorModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : m_rowCount;
+}
 
 int CursorModel::columnCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : int(m_visible.size());

@@ -13,7 +13,9 @@ namespace velmora {
 
 TDataSource::TDataSource(QObject *parent) : QObject(parent) {}
 
-TDataSource::TDataSource(Cursor *cursor, QObject *parent) : QObject(parent) { setDataSet(cursor); }
+TDataSource::TDataSource(Cursor *cursor, QObject *parent) : QObject(parent) {
+    setDataSet(cursor);
+}
 
 TDataSource::~TDataSource() {
     for (TFieldLink *link : std::as_const(m_links))
@@ -43,8 +45,7 @@ void TDataSource::setEnabled(bool on) {
 }
 
 bool TDataSource::canModify() const {
-    return m_enabled && m_cursor && m_cursor->isOpen() && !m_cursor->isReadOnly() &&
-           !m_cursor->database().isReadOnly();
+    return m_enabled && m_cursor && m_cursor->isOpen() && !m_cursor->isReadOnly() && !m_cursor->database().isReadOnly();
 }
 
 void TDataSource::edit() {
@@ -76,7 +77,9 @@ void TDataSource::attach(TFieldLink *link) {
         m_links << link;
 }
 
-void TDataSource::detach(TFieldLink *link) { m_links.removeAll(link); }
+void TDataSource::detach(TFieldLink *link) {
+    m_links.removeAll(link);
+}
 
 // -------------------------------------------------------------- TFieldLink
 
@@ -297,7 +300,7 @@ QValidator::State TFieldValidator::validate(QString &input, int &) const {
     if (!parse(input, m_type).isNull())
         return Acceptable;
     if (isIntegerType(m_type) && input.trimmed() != QLatin1String("-"))
-        return Invalid;  // only a number out of range gets here
+        return Invalid; // only a number out of range gets here
     return Intermediate;
 }
 
@@ -345,7 +348,9 @@ void TDBEdit::showValue(const QVariant &value) {
         setText(text);
 }
 
-void TDBEdit::applyReadOnly(bool readOnly) { QLineEdit::setReadOnly(readOnly); }
+void TDBEdit::applyReadOnly(bool readOnly) {
+    QLineEdit::setReadOnly(readOnly);
+}
 
 void TDBEdit::userEdited(const QString &text) {
     if (!m_validator) {
@@ -411,7 +416,9 @@ void TDBMemo::showValue(const QVariant &value) {
     m_loading = false;
 }
 
-void TDBMemo::applyReadOnly(bool readOnly) { QPlainTextEdit::setReadOnly(readOnly); }
+void TDBMemo::applyReadOnly(bool readOnly) {
+    QPlainTextEdit::setReadOnly(readOnly);
+}
 
 void TDBMemo::userChanged() {
     if (m_loading)
@@ -426,7 +433,9 @@ TDBCheckBox::TDBCheckBox(const QString &caption, QWidget *parent) : QCheckBox(ca
     connect(this, &QCheckBox::clicked, this, &TDBCheckBox::userClicked);
 }
 
-void TDBCheckBox::showValue(const QVariant &value) { setChecked(!value.isNull() && value.toBool()); }
+void TDBCheckBox::showValue(const QVariant &value) {
+    setChecked(!value.isNull() && value.toBool());
+}
 
 // A read-only box keeps its look but refuses to change.
 void TDBCheckBox::applyReadOnly(bool) {}
@@ -471,7 +480,9 @@ void TDBComboBox::showValue(const QVariant &value) {
     m_loading = false;
 }
 
-void TDBComboBox::applyReadOnly(bool readOnly) { setEnabled(!readOnly); }
+void TDBComboBox::applyReadOnly(bool readOnly) {
+    setEnabled(!readOnly);
+}
 
 void TDBComboBox::userActivated(int index) {
     if (!m_loading && index >= 0)
@@ -537,7 +548,9 @@ void TDBLookupComboBox::refreshList() {
     reload();
 }
 
-QVariant TDBLookupComboBox::keyValue() const { return currentIndex() >= 0 ? currentData() : QVariant(); }
+QVariant TDBLookupComboBox::keyValue() const {
+    return currentIndex() >= 0 ? currentData() : QVariant();
+}
 
 bool TDBLookupComboBox::selectKey(const QVariant &key) {
     for (int i = 0; i < count(); ++i)
@@ -563,7 +576,9 @@ void TDBLookupComboBox::showValue(const QVariant &value) {
     locateList(value);
 }
 
-void TDBLookupComboBox::applyReadOnly(bool readOnly) { setEnabled(!readOnly); }
+void TDBLookupComboBox::applyReadOnly(bool readOnly) {
+    setEnabled(!readOnly);
+}
 
 void TDBLookupComboBox::userActivated(int index) {
     if (m_loading || index < 0)

@@ -14,9 +14,8 @@ bool g_built = false;
 
 QString rightsLines(int person, int group) {
     const QString p = QString::number(person);
-    return QStringLiteral("((PersonNr = ") + p + QStringLiteral(") or \n") +
-           QStringLiteral("(TrainerNr = ") + p + QStringLiteral(") or \n") +
-           QStringLiteral("(LeserechteAndere = true) or \n") +
+    return QStringLiteral("((PersonNr = ") + p + QStringLiteral(") or \n") + QStringLiteral("(TrainerNr = ") + p +
+           QStringLiteral(") or \n") + QStringLiteral("(LeserechteAndere = true) or \n") +
            QStringLiteral("((LeserechteGruppe = true) and (GruppenNr = ") + QString::number(group) +
            QStringLiteral(")))");
 }
@@ -96,7 +95,8 @@ int RebuildDocumentList(Database &db, Progress *progress, int person, int group)
     for (size_t i = 0; i < kColumns.size(); ++i) {
         const int idx = db.fieldIndex(table, QLatin1String(kColumns[i]));
         if (idx < 0)
-            throw EngineError(QStringLiteral("Feld %1 fehlt in der Tabelle %2.").arg(QLatin1String(kColumns[i]), table));
+            throw EngineError(
+                QStringLiteral("Feld %1 fehlt in der Tabelle %2.").arg(QLatin1String(kColumns[i]), table));
         dest[i] = db.fieldDefs(table)[size_t(idx)];
     }
 
@@ -146,6 +146,8 @@ int BuildDocumentList(Progress *progress, int person, int group) {
     return rows;
 }
 
-bool DocumentListBuilt() { return g_built; }
+bool DocumentListBuilt() {
+    return g_built;
+}
 
 } // namespace velmora

@@ -28,7 +28,8 @@ int nextObjectKey(Database &db, const QString &table, const QString &keyColumn, 
 }
 
 int nextEntryNumber(Database &db, int serial) {
-    Statement st(db, QStringLiteral("SELECT max(TrNr) FROM %1 WHERE SerienNr = ?").arg(quoteIdentifier(db.requireTable(QStringLiteral("TR")))));
+    Statement st(db, QStringLiteral("SELECT max(TrNr) FROM %1 WHERE SerienNr = ?")
+                         .arg(quoteIdentifier(db.requireTable(QStringLiteral("TR")))));
     st.bind(1, serial);
     st.step();
     if (sqlite3_column_type(st.get(), 0) == SQLITE_NULL)

@@ -6,7 +6,9 @@ namespace velmora {
 
 namespace {
 
-QString n(int v) { return QString::number(v); }
+QString n(int v) {
+    return QString::number(v);
+}
 
 QString personsAndGroups(int choice, int me, int group, int coach) {
     const QString both = QStringLiteral("((Type = 'P') OR (Type = 'G'))");
@@ -121,6 +123,8 @@ OpenRange OpenDialogRules::month(int month, int year) {
     return {from, from.addMonths(1)};
 }
 
-OpenRange OpenDialogRules::year(int year) { return {QDate(year, 1, 1), QDate(year + 1, 1, 1)}; }
+OpenRange OpenDialogRules::year(int year) {
+    return {QDate(year, 1, 1), QDate(year + 1, 1, 1)};
+}
 
 } // namespace velmora

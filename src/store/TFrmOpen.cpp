@@ -84,7 +84,7 @@ void TFrmOpen::buildImages() {
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(colours[i].darker(150));
         p.setBrush(colours[i]);
-        if (i <= 1)  // open and closed folder
+        if (i <= 1) // open and closed folder
             p.drawRect(QRectF(1.5, i == 0 ? 3.5 : 4.5, 13, i == 0 ? 10 : 9));
         else if (i % 2 == 0)
             p.drawEllipse(QRectF(2.5, 2.5, 11, 11));
@@ -316,8 +316,8 @@ void TFrmOpen::FillTree(int choice) {
         Cursor open(m_db, QStringLiteral("OPEN"));
         open.setIndexName(QStringLiteral("TypeNameKey1"));
         open.setReadOnly(true);
-        open.setFilter(OpenDialogRules::filter(group.kind, choice, m_loginPersonNr, m_loginGruppenNr,
-                                               m_loginTrainerNr));
+        open.setFilter(
+            OpenDialogRules::filter(group.kind, choice, m_loginPersonNr, m_loginGruppenNr, m_loginTrainerNr));
         open.setFiltered(true);
         open.open();
 
@@ -371,7 +371,9 @@ void TFrmOpen::btnErweitertClick() {
     });
 }
 
-void TFrmOpen::tvOpenChange() { btnOeffnen->setEnabled(keyEntry(tvOpen->currentItem()) != nullptr); }
+void TFrmOpen::tvOpenChange() {
+    btnOeffnen->setEnabled(keyEntry(tvOpen->currentItem()) != nullptr);
+}
 
 void TFrmOpen::tvOpenDblClick() {
     if (btnOeffnen->isEnabled())
@@ -485,7 +487,9 @@ void TFrmOpen::btnOeffnenClick() {
     });
 }
 
-void TFrmOpen::btnAbbrechenClick() { reject(); }
+void TFrmOpen::btnAbbrechenClick() {
+    reject();
+}
 
 void TFrmOpen::reject() {
     // What was chosen is remembered only when something was opened.

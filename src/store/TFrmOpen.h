@@ -52,15 +52,15 @@ public:
     int LoginTrainerNr() const { return m_loginTrainerNr; }
 
     // Results, valid after the dialog ended with Accepted.
-    int Art() const { return m_result.Art; }  // kind code (OpenKind)
+    int Art() const { return m_result.Art; } // kind code (OpenKind)
     int Key1() const { return m_result.Key1; }
     int Key2() const { return m_result.Key2; }
     int Gruppe() const { return m_result.Gruppe; }
     int Trainer() const { return m_result.Trainer; }
-    int FormFilter() const { return m_formFilter; }  // a FilterNr, 0 when none
+    int FormFilter() const { return m_formFilter; } // a FilterNr, 0 when none
     const QString &Name() const { return m_name; }
     bool ReadOnly() const { return m_readOnly; }
-    QDate Von() const { return m_von; }  // invalid when not set
+    QDate Von() const { return m_von; } // invalid when not set
     QDate Bis() const { return m_bis; }
 
     bool isExtended() const { return m_extended; }

@@ -21,7 +21,8 @@ Run velmora5(const QStringList &args) {
     p.start(QStringLiteral(VELMORA5_BINARY), args);
     if (!p.waitForFinished(60000))
         return {-1, QStringLiteral("timeout")};
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromLocal8Bit(p.readAllStandardError())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromLocal8Bit(p.readAllStandardError())};
 }
 
 QByteArray readAll(const QString &path) {
@@ -59,7 +60,8 @@ void TestCommandLine::parse_data() {
     QTest::addColumn<bool>("init");
     QTest::newRow("nothing") << QStringList{} << true << "" << 0 << false;
     QTest::newRow("all") << QStringList{"--config-dir", "/x", "--serial", "3", "--init"} << true << "/x" << 3 << true;
-    QTest::newRow("inline values") << QStringList{"--config-dir=/y", "--serial=32767"} << true << "/y" << 32767 << false;
+    QTest::newRow("inline values") << QStringList{"--config-dir=/y", "--serial=32767"} << true << "/y" << 32767
+                                   << false;
     QTest::newRow("serial 0") << QStringList{"--serial", "0"} << false << "" << 0 << false;
     QTest::newRow("serial too big") << QStringList{"--serial", "32768"} << false << "" << 0 << false;
     QTest::newRow("serial not a number") << QStringList{"--serial", "drei"} << false << "" << 0 << false;
@@ -93,7 +95,8 @@ void TestCommandLine::initCreatesInstallation() {
     QSettings s(dir + QStringLiteral("/5.3.ini"), QSettings::IniFormat);
     QCOMPARE(s.value(QStringLiteral("Allgemeines/SerienNr")).toInt(), 3);
     const QString ini = QString::fromUtf8(readAll(dir + QStringLiteral("/engine.ini")));
-    QVERIFY2(ini.contains(QStringLiteral("[DBLOG]\nPATH=") + QDir(dir).filePath(QStringLiteral("DBLOG"))), qPrintable(ini));
+    QVERIFY2(ini.contains(QStringLiteral("[DBLOG]\nPATH=") + QDir(dir).filePath(QStringLiteral("DBLOG"))),
+             qPrintable(ini));
     QVERIFY(ini.contains(QStringLiteral("[DBLOG_COPY]\nPATH=") + QDir(dir).filePath(QStringLiteral("DBLOG_COPY"))));
     QVERIFY(QFileInfo(dir + QStringLiteral("/DBLOG_COPY")).isDir());
     const QString dbPath = dir + QStringLiteral("/DBLOG/velmora5.db");
@@ -148,7 +151,8 @@ void TestCommandLine::serialOfInstallationWithData() {
     QTemporaryDir tmp;
     const QString dir = tmp.path();
     auto init = [&](const QString &serial) {
-        return velmora5({QStringLiteral("--config-dir"), dir, QStringLiteral("--serial"), serial, QStringLiteral("--init")});
+        return velmora5(
+            {QStringLiteral("--config-dir"), dir, QStringLiteral("--serial"), serial, QStringLiteral("--init")});
     };
     QCOMPARE(init(QStringLiteral("3")).exitCode, 0);
     // No rows numbered yet: the number may still change.

@@ -24,9 +24,9 @@
 #include <functional>
 
 using namespace velmora;
-using velmora::test::whenShown;
 using velmora::test::ClubFixture;
 using velmora::test::TempInstallation;
+using velmora::test::whenShown;
 
 namespace {
 TTrainingstagebuch *onlyDiary(TMainForm &form) {
@@ -84,11 +84,11 @@ void TestDiaryOpen::protocolFromOpenDialog() {
     QVERIFY(diary);
     QCOMPARE(diary->windowTitle(), QStringLiteral("IST (Protokoll) von Berg Anna 17.05.1990 [-] "));
     QCOMPARE(diary->listCursor().recordCount(), 3);
-    QVERIFY(!diary->entryView());  // the right-hand side waits for a choice in the list
+    QVERIFY(!diary->entryView()); // the right-hand side waits for a choice in the list
     diary->listCursor().last();
     auto *view = dynamic_cast<TTrainingseintrag *>(diary->entryView());
     QVERIFY2(view, qPrintable(QString::number(diary->listCursor().recNo())));
-    QCOMPARE(view->objectName(), QStringLiteral("TRE1_4"));  // the newest entry, "Langer Lauf"
+    QCOMPARE(view->objectName(), QStringLiteral("TRE1_4")); // the newest entry, "Langer Lauf"
     QCOMPARE(view->panels().size(), size_t(2));
     QCOMPARE(form.printCursor(), &diary->listCursor());
     form.CloseAll1Click();

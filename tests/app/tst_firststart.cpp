@@ -1,8 +1,8 @@
 // A coach's first start, through the real windows: the wizard with the
 // athlete card, the login, the main window and the open dialog.
 #include "app/Log.h"
-#include "app/Paths.h"
 #include "app/PasswordCode.h"
+#include "app/Paths.h"
 #include "app/ProgramStart.h"
 #include "app/Settings.h"
 #include "app/TMainForm.h"
@@ -27,9 +27,9 @@
 #include <functional>
 
 using namespace velmora;
-using velmora::test::whenShown;
 using velmora::test::MessageRecorder;
 using velmora::test::TempInstallation;
+using velmora::test::whenShown;
 
 namespace {
 void type(QWidget &window, const char *name, const QString &text) {
@@ -41,7 +41,8 @@ void type(QWidget &window, const char *name, const QString &text) {
     QTest::keyClicks(e, text);
 }
 
-void fillCard(TSportlerkartei &card, const QString &last, const QString &first, const char *sex, const QString &password) {
+void fillCard(TSportlerkartei &card, const QString &last, const QString &first, const char *sex,
+              const QString &password) {
     type(card, "dbfNachname", last);
     if (!first.isEmpty())
         type(card, "dbfVorname", first);
@@ -67,7 +68,7 @@ void TestFirstStart::coachsFirstStart() {
     InitPaths(inst.dir() + QStringLiteral("/velmora5"), inst.dir(), inst.dir() + QStringLiteral("/DBLOG"), inst.dir());
     InitLog();
     MessageRecorder messages;
-    messages.answer(true);  // "Sind Ihre Personalien erfaßt?"
+    messages.answer(true); // "Sind Ihre Personalien erfaßt?"
 
     ProgramStart start(inst.installation());
     whenShown<TStartUp>([](TStartUp &w) {
@@ -138,7 +139,8 @@ void TestFirstStart::coachsFirstStart() {
     persons.open();
     QVERIFY(persons.findKey({QStringLiteral("Berg")}));
     QCOMPARE(persons.asInt(QStringLiteral("TrainerNr")), coach);
-    QCOMPARE(persons.asInt(QStringLiteral("Paßwort")), PasswordCode(persons.asInt(QStringLiteral("PersonNr")), QStringLiteral("laufen")));
+    QCOMPARE(persons.asInt(QStringLiteral("Paßwort")),
+             PasswordCode(persons.asInt(QStringLiteral("PersonNr")), QStringLiteral("laufen")));
     form->close();
 }
 
@@ -151,10 +153,11 @@ void TestFirstStart::cancelledWizardFails() {
     ProgramStart start(inst.installation());
     whenShown<TStartUp>([](TStartUp &w) { w.reject(); });
     QVERIFY(!start.runFirstStart());
-    QCOMPARE(messages.texts(), QStringList{QStringLiteral("Ersteinstieg mißlungen.\rStarten Sie das Programm bitte nochmals.")});
+    QCOMPARE(messages.texts(),
+             QStringList{QStringLiteral("Ersteinstieg mißlungen.\rStarten Sie das Programm bitte nochmals.")});
     settings() = Settings();
     ReadSettings();
-    QVERIFY(settings().Level > 0);  // the next start runs the wizard again
+    QVERIFY(settings().Level > 0); // the next start runs the wizard again
 }
 
 QTEST_MAIN(TestFirstStart)

@@ -10,8 +10,8 @@
 #include "design/TTrKz.h"
 #include "design/TTrTable.h"
 #include "diary/DiaryListModel.h"
-#include "diary/TDBTypeGrid.h"
 #include "diary/FormElementCache.h"
+#include "diary/TDBTypeGrid.h"
 #include "diary/TPasteMove.h"
 #include "diary/TSucheTr.h"
 #include "diary/TTrainingseintrag.h"
@@ -35,15 +35,15 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTableWidget>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 
 using namespace velmora;
 using velmora::test::control;
-using velmora::test::type;
 using velmora::test::MessageRecorder;
 using velmora::test::TempInstallation;
+using velmora::test::type;
 using velmora::test::whenShown;
 
 namespace {
@@ -53,7 +53,8 @@ void typeFocused(QWidget &w, const char *name, const QString &text) {
     type(w, name, text);
 }
 
-void field(TTrFieldEditor &ed, const QString &name, const char *choice, const QString &low = {}, const QString &high = {}) {
+void field(TTrFieldEditor &ed, const QString &name, const char *choice, const QString &low = {},
+           const QString &high = {}) {
     type(ed, "dbfFeldname", name);
     type(ed, "dbfBeschreibung", name);
     ed.btnNextClick();
@@ -130,13 +131,15 @@ void TestFirstWeek::coachsFirstWeek() {
 
     // Two blocks: a card with a range field and an index field, and a grid.
     designBlock(form, QStringLiteral("Lauf"), false, [](TTrTable &t) {
-        whenShown<TTrFieldEditor>([](TTrFieldEditor &ed) { field(ed, QStringLiteral("Dauer"), "rbtGanzeZahl", "0", "300"); });
+        whenShown<TTrFieldEditor>(
+            [](TTrFieldEditor &ed) { field(ed, QStringLiteral("Dauer"), "rbtGanzeZahl", "0", "300"); });
         t.btnNeuesFeldClick();
         whenShown<TTrFieldEditor>([](TTrFieldEditor &ed) { field(ed, QStringLiteral("Belastung"), "rbtIndexfeld"); });
         t.btnNeuesFeldClick();
     });
     designBlock(form, QStringLiteral("Serien"), true, [](TTrTable &t) {
-        whenShown<TTrFieldEditor>([](TTrFieldEditor &ed) { field(ed, QStringLiteral("Strecke"), "rbtGanzeZahl", "0", "10000"); });
+        whenShown<TTrFieldEditor>(
+            [](TTrFieldEditor &ed) { field(ed, QStringLiteral("Strecke"), "rbtGanzeZahl", "0", "10000"); });
         t.btnNeuesFeldClick();
     });
     QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join(QLatin1Char('|'))));
@@ -197,7 +200,7 @@ void TestFirstWeek::coachsFirstWeek() {
     protocols->show();
     for (const char *day : {"05.01.26", "06.01.26", "07.01.26"}) {
         whenShown<TSucheTr>([day](TSucheTr &s) {
-            s.pcSuche->setCurrentIndex(3);  // "Leerformular"
+            s.pcSuche->setCurrentIndex(3); // "Leerformular"
             s.txtNewDate->setText(QString::fromLatin1(day));
             s.btnOkClick();
         });
@@ -212,11 +215,12 @@ void TestFirstWeek::coachsFirstWeek() {
         QVERIFY(protocols->entryView());
         QLineEdit *e = fieldEdit(*protocols, formNr, lauf, 1);
         QVERIFY(e);
-        QCOMPARE(e->text(), QStringLiteral("60"));  // the form's default came along
+        QCOMPARE(e->text(), QStringLiteral("60")); // the form's default came along
         typeFocused(*protocols->entryView(), qPrintable(e->objectName()), QString::number(minutes += 15));
     }
     protocols->listCursor().moveTo(0);
-    QCOMPARE(count(db, QStringLiteral("select sum(Dauer) from TR_1, TR where TR_1.TrNr = TR.TrNr and TR.Art = 2")), 45 + 60 + 75);
+    QCOMPARE(count(db, QStringLiteral("select sum(Dauer) from TR_1, TR where TR_1.TrNr = TR.TrNr and TR.Art = 2")),
+             45 + 60 + 75);
 
     // Paste them as plans one week later.
     protocols->dbgTr->selectAll();
@@ -237,7 +241,7 @@ void TestFirstWeek::coachsFirstWeek() {
     // A filter for that week, applied in the plan diary.
     whenShown<TFilter>([](TFilter &f) {
         type(f, "dbfName", QStringLiteral("Woche 3"));
-        control<QComboBox>(f, "cbxDokument")->setCurrentIndex(2);  // plans
+        control<QComboBox>(f, "cbxDokument")->setCurrentIndex(2); // plans
         control<QSpinBox>(f, "spnWoche")->setValue(3);
         control<QSpinBox>(f, "spnJahr")->setValue(2026);
         control<QCheckBox>(f, "cbxVon")->setChecked(true);
@@ -258,7 +262,7 @@ void TestFirstWeek::coachsFirstWeek() {
     const int filterIndex = plans->cbxFilter->findText(QStringLiteral("Woche 3"));
     QVERIFY(filterIndex >= 1);
     plans->cbxFilter->setCurrentIndex(filterIndex);
-    plans->cbxFilterChange(filterIndex);  // as choosing it in the box does
+    plans->cbxFilterChange(filterIndex); // as choosing it in the box does
     plans->cbxVon1->setChecked(true);
     plans->cbxBis1->setChecked(true);
     plans->tbFilterExit();
@@ -267,11 +271,15 @@ void TestFirstWeek::coachsFirstWeek() {
     form.CloseAll1Click();
 
     // What the week left in the database.
-    QCOMPARE(count(db, QStringLiteral("select count(*) from TR where Art = 2 and PersonNr = 65538 and AutorNr = 65537")), 3);
-    QCOMPARE(count(db, QStringLiteral("select count(*) from TR where Art = 3 and Datum >= '2026-01-12' and Datum < '2026-01-15'")), 3);
+    QCOMPARE(
+        count(db, QStringLiteral("select count(*) from TR where Art = 2 and PersonNr = 65538 and AutorNr = 65537")), 3);
+    QCOMPARE(count(db, QStringLiteral(
+                           "select count(*) from TR where Art = 3 and Datum >= '2026-01-12' and Datum < '2026-01-15'")),
+             3);
     QCOMPARE(count(db, QStringLiteral("select count(*) from TR where Art = 3 and Woche = '03'")), 3);
-    QCOMPARE(count(db, QStringLiteral("select sum(Dauer) from TR_1, TR where TR_1.TrNr = TR.TrNr and TR.Art = 3")), 45 + 60 + 75);
-    QCOMPARE(count(db, QStringLiteral("select count(*) from TR_2")), 7);  // the blank form and six entries
+    QCOMPARE(count(db, QStringLiteral("select sum(Dauer) from TR_1, TR where TR_1.TrNr = TR.TrNr and TR.Art = 3")),
+             45 + 60 + 75);
+    QCOMPARE(count(db, QStringLiteral("select count(*) from TR_2")), 7); // the blank form and six entries
     QCOMPARE(count(db, QStringLiteral("select count(*) from TRVALUE")), 2);
     QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join(QLatin1Char('|'))));
     Q_UNUSED(serien);

@@ -97,11 +97,16 @@ void TestHelpers::replaceChar() {
 void TestHelpers::fontStyles_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("normalised");
-    QTest::newRow("bold underline") << "BU" << "BU";
-    QTest::newRow("any order, other letters ignored") << "xSUiB" << "BUS";
-    QTest::newRow("all") << "SUIB" << "BIUS";
-    QTest::newRow("none") << "" << "";
-    QTest::newRow("only the first 8 characters count") << "........B" << "";
+    QTest::newRow("bold underline") << "BU"
+                                    << "BU";
+    QTest::newRow("any order, other letters ignored") << "xSUiB"
+                                                      << "BUS";
+    QTest::newRow("all") << "SUIB"
+                         << "BIUS";
+    QTest::newRow("none") << ""
+                          << "";
+    QTest::newRow("only the first 8 characters count") << "........B"
+                                                       << "";
 }
 
 void TestHelpers::fontStyles() {
@@ -127,7 +132,7 @@ void TestHelpers::settingsDefaults() {
     QCOMPARE(s.UnPackCommand, QStringLiteral("pkunzip"));
     QCOMPARE(s.Level, 1);
     QCOMPARE(s.reg, 1);
-    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("5.3.ini"))));  // reading writes nothing
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("5.3.ini")))); // reading writes nothing
 }
 
 void TestHelpers::settingsFromStore_data() {
@@ -136,15 +141,21 @@ void TestHelpers::settingsFromStore_data() {
     QTest::addColumn<QString>("kuerzel");
     QTest::addColumn<int>("level");
     QTest::addColumn<bool>("toolbar");
-    QTest::newRow("club name from ProgName") << QByteArray("[Allgemeines]\nProgName=LG Nord\n") << "LG Nord" << "VSK" << 1 << true;
-    QTest::newRow("own club name wins") << QByteArray("[Allgemeines]\nProgName=LG Nord\n[Club]\nName=TSV Süd\n") << "TSV Süd" << "VSK" << 1 << true;
+    QTest::newRow("club name from ProgName") << QByteArray("[Allgemeines]\nProgName=LG Nord\n") << "LG Nord"
+                                             << "VSK" << 1 << true;
+    QTest::newRow("own club name wins") << QByteArray("[Allgemeines]\nProgName=LG Nord\n[Club]\nName=TSV Süd\n")
+                                        << "TSV Süd"
+                                        << "VSK" << 1 << true;
     QTest::newRow("too long texts cut") << QByteArray("[Club]\nKuerzel=ABCDE\nName=") + QByteArray(60, 'n') + "\n"
                                         << QString(50, QLatin1Char('n')) << "ABC" << 1 << true;
-    QTest::newRow("wrong types keep defaults") << QByteArray("[Startup]\nLevel=viele\n[Allgemeines]\nToolbar=vielleicht\n")
-                                               << "" << "VSK" << 1 << true;
-    QTest::newRow("level out of a byte") << QByteArray("[Startup]\nLevel=300\n") << "" << "VSK" << 1 << true;
-    QTest::newRow("finished wizard, no tool bar") << QByteArray("[Startup]\nLevel=0\n[Allgemeines]\nToolbar=false\n")
-                                                  << "" << "VSK" << 0 << false;
+    QTest::newRow("wrong types keep defaults")
+        << QByteArray("[Startup]\nLevel=viele\n[Allgemeines]\nToolbar=vielleicht\n") << ""
+        << "VSK" << 1 << true;
+    QTest::newRow("level out of a byte") << QByteArray("[Startup]\nLevel=300\n") << ""
+                                         << "VSK" << 1 << true;
+    QTest::newRow("finished wizard, no tool bar")
+        << QByteArray("[Startup]\nLevel=0\n[Allgemeines]\nToolbar=false\n") << ""
+        << "VSK" << 0 << false;
 }
 
 void TestHelpers::settingsFromStore() {
@@ -205,7 +216,8 @@ void TestHelpers::logFileStartLines() {
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 3);
-    QVERIFY(lines[0].startsWith(QStringLiteral("C   ")) && lines[0].endsWith(dir.filePath(QStringLiteral("velmora5.LOG"))));
+    QVERIFY(lines[0].startsWith(QStringLiteral("C   ")) &&
+            lines[0].endsWith(dir.filePath(QStringLiteral("velmora5.LOG"))));
     QVERIFY(lines[1].startsWith(QStringLiteral("S   ")));
     QVERIFY(lines[2].startsWith(QStringLiteral("P   ")) && lines[2].endsWith(QStringLiteral("TB")));
     // A program file with a dot in its name keeps the part up to the first dot.

@@ -4,34 +4,34 @@
 #include "app/Settings.h"
 #include "app/TMainForm.h"
 #include "app/TPassCheck.h"
-#include "people/TSportlerkartei.h"
 #include "design/TTrKz.h"
 #include "design/TTrTable.h"
+#include "people/TSportlerkartei.h"
+#include "store/Query.h"
 #include "store/TFrmOpen.h"
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 #include "support/WhenShown.h"
-#include "store/Query.h"
 
 #include <QComboBox>
 
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
-#include <QTimer>
-#include <QTreeWidget>
-#include <functional>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
+#include <QTreeWidget>
+#include <functional>
 
 using namespace velmora;
-using velmora::test::whenShown;
 using velmora::test::ClubFixture;
 using velmora::test::TempInstallation;
+using velmora::test::whenShown;
 
 namespace {
 int openRows(Database &db, const QString &type) {
@@ -78,7 +78,9 @@ void TestMainForm::init() {
     ReadSettings();
 }
 
-void TestMainForm::cleanup() { m_inst.reset(); }
+void TestMainForm::cleanup() {
+    m_inst.reset();
+}
 
 void TestMainForm::menuItems_data() {
     QTest::addColumn<QString>("name");
@@ -86,29 +88,72 @@ void TestMainForm::menuItems_data() {
     QTest::addColumn<QString>("shortcut");
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QString>("hint");
-    QTest::newRow("relogin") << "miRelogin" << "neu &Anmelden..." << "" << true << "";
-    QTest::newRow("new athlete") << "miSportler1" << "&Sportler && Gruppe" << "" << true << "Neuen Sportler anlegen";
-    QTest::newRow("new block") << "miTable1" << "Formular&baustein" << "" << true << "Tabellenassistenten starten";
-    QTest::newRow("new form") << "miTrKz1" << "&Formular" << "" << true << "Formularassistent starten";
-    QTest::newRow("new filter") << "miFilter2" << "F&ilter" << "" << true << "Neuen Filter anlegen";
-    QTest::newRow("new evaluation, later") << "miSolver1" << "&Auswertung" << "" << false << "Auswertungsassistent starten";
-    QTest::newRow("open") << "miOpen1" << "&Öffnen..." << "Ctrl+O" << true << "Öffnet existierender Datenobjekte..";
-    QTest::newRow("save as") << "miSave1" << "&Sichern als..." << "Ctrl+S" << false
-                             << "Sichert aktuelle Daten in einen anderen Datenbereich";
-    QTest::newRow("close") << "miClose2" << "Schlie&ßen" << "" << false << "Schließt das aktuelle Fenster";
-    QTest::newRow("delete, later") << "miDelete" << "Löschen" << "" << false << "ein Datenobjekt löschen";
-    QTest::newRow("print") << "miPrint1" << "&Drucken..." << "" << false << "Druckt den Inhalt des aktuellen Fensters aus";
-    QTest::newRow("import, later") << "miExcange1" << "&Daten einlesen.." << "" << false << "";
-    QTest::newRow("exit") << "miExit1" << "&Beenden" << "" << true << "Beendet das Programm";
-    QTest::newRow("undo") << "miUndo1" << "&Rückgängig" << "Ctrl+Z" << false << "Letzte Änderung rückgängig machen";
-    QTest::newRow("delete row") << "miDel1" << "&Löschen" << "Ctrl+Del" << false << "Ausgewählte Datenzeile löschen";
-    QTest::newRow("new entry") << "miPaste2" << "&Neuer Eintrag..." << "Ctrl+N" << false << "Eine Zeile von einer Vorlage kopieren";
-    QTest::newRow("new line") << "miNewLine" << "Neue &Zeile" << "" << false << "Eine Zeile von einer Vorlage kopieren";
-    QTest::newRow("detail") << "miDetail1" << "D&etailansicht" << "F7" << false << "Daten des Fensters in Detailansicht anzeigen";
-    QTest::newRow("refresh") << "miRefresh1" << "&Aktualisieren" << "F9" << false << "Fensterinhalt aktualisieren";
-    QTest::newRow("cascade") << "miCascade1" << "&Kaskade" << "" << false << "Ordnet alle Fenster vertikal kaskatiert an";
-    QTest::newRow("tool bar") << "miToolbar1" << "&Symbolleiste" << "" << true << "Wollen Sie die Toolbar anzeigen?";
-    QTest::newRow("help") << "miReferenz1" << "Referenz" << "" << false << "Detailierte Referenzinformationen";
+    QTest::newRow("relogin") << "miRelogin"
+                             << "neu &Anmelden..."
+                             << "" << true << "";
+    QTest::newRow("new athlete") << "miSportler1"
+                                 << "&Sportler && Gruppe"
+                                 << "" << true << "Neuen Sportler anlegen";
+    QTest::newRow("new block") << "miTable1"
+                               << "Formular&baustein"
+                               << "" << true << "Tabellenassistenten starten";
+    QTest::newRow("new form") << "miTrKz1"
+                              << "&Formular"
+                              << "" << true << "Formularassistent starten";
+    QTest::newRow("new filter") << "miFilter2"
+                                << "F&ilter"
+                                << "" << true << "Neuen Filter anlegen";
+    QTest::newRow("new evaluation, later") << "miSolver1"
+                                           << "&Auswertung"
+                                           << "" << false << "Auswertungsassistent starten";
+    QTest::newRow("open") << "miOpen1"
+                          << "&Öffnen..."
+                          << "Ctrl+O" << true << "Öffnet existierender Datenobjekte..";
+    QTest::newRow("save as") << "miSave1"
+                             << "&Sichern als..."
+                             << "Ctrl+S" << false << "Sichert aktuelle Daten in einen anderen Datenbereich";
+    QTest::newRow("close") << "miClose2"
+                           << "Schlie&ßen"
+                           << "" << false << "Schließt das aktuelle Fenster";
+    QTest::newRow("delete, later") << "miDelete"
+                                   << "Löschen"
+                                   << "" << false << "ein Datenobjekt löschen";
+    QTest::newRow("print") << "miPrint1"
+                           << "&Drucken..."
+                           << "" << false << "Druckt den Inhalt des aktuellen Fensters aus";
+    QTest::newRow("import, later") << "miExcange1"
+                                   << "&Daten einlesen.."
+                                   << "" << false << "";
+    QTest::newRow("exit") << "miExit1"
+                          << "&Beenden"
+                          << "" << true << "Beendet das Programm";
+    QTest::newRow("undo") << "miUndo1"
+                          << "&Rückgängig"
+                          << "Ctrl+Z" << false << "Letzte Änderung rückgängig machen";
+    QTest::newRow("delete row") << "miDel1"
+                                << "&Löschen"
+                                << "Ctrl+Del" << false << "Ausgewählte Datenzeile löschen";
+    QTest::newRow("new entry") << "miPaste2"
+                               << "&Neuer Eintrag..."
+                               << "Ctrl+N" << false << "Eine Zeile von einer Vorlage kopieren";
+    QTest::newRow("new line") << "miNewLine"
+                              << "Neue &Zeile"
+                              << "" << false << "Eine Zeile von einer Vorlage kopieren";
+    QTest::newRow("detail") << "miDetail1"
+                            << "D&etailansicht"
+                            << "F7" << false << "Daten des Fensters in Detailansicht anzeigen";
+    QTest::newRow("refresh") << "miRefresh1"
+                             << "&Aktualisieren"
+                             << "F9" << false << "Fensterinhalt aktualisieren";
+    QTest::newRow("cascade") << "miCascade1"
+                             << "&Kaskade"
+                             << "" << false << "Ordnet alle Fenster vertikal kaskatiert an";
+    QTest::newRow("tool bar") << "miToolbar1"
+                              << "&Symbolleiste"
+                              << "" << true << "Wollen Sie die Toolbar anzeigen?";
+    QTest::newRow("help") << "miReferenz1"
+                          << "Referenz"
+                          << "" << false << "Detailierte Referenzinformationen";
 }
 
 void TestMainForm::menuItems() {
@@ -138,7 +183,7 @@ void TestMainForm::sharedCommands() {
     form.SetMenuCommand(8, false);
     QVERIFY(!form.action(QStringLiteral("miCopy1"))->isEnabled());
     QVERIFY(!form.action(QStringLiteral("tbCopy"))->isEnabled());
-    form.action(QStringLiteral("miCopy1"))->setEnabled(true);  // even if forced on, the child's handler is gone
+    form.action(QStringLiteral("miCopy1"))->setEnabled(true); // even if forced on, the child's handler is gone
     form.action(QStringLiteral("miCopy1"))->trigger();
     QCOMPARE(calls, 2);
     // Numbers without an item do nothing.
@@ -206,7 +251,7 @@ void TestMainForm::clipboard() {
     QVERIFY(form.GetPasteObject(1));
     QVERIFY(!form.GetPasteObject(2));
     QVERIFY(!form.GetPasteObject(-1));
-    form.StartCopyObject(3);  // frees the objects
+    form.StartCopyObject(3); // frees the objects
     QCOMPARE(alive, 0);
     QCOMPARE(form.PasteObjectCount(3), 0);
 }
@@ -240,7 +285,7 @@ void TestMainForm::toolBarSetting() {
         form.action(QStringLiteral("miToolbar1"))->trigger();
         QVERIFY(form.toolBar()->isVisible());
         QVERIFY(form.action(QStringLiteral("miToolbar1"))->isChecked());
-        form.close();  // writes the setting back
+        form.close(); // writes the setting back
     }
     settings() = Settings();
     settings().Toolbar = false;
@@ -290,7 +335,7 @@ void TestMainForm::reloginCancelledKeepsLogin() {
     whenShown<TPassCheck>([](TPassCheck &login) { login.btnAbbruchClick(); });
     form.miRelogin1Click();
     QCOMPARE(form.LoginPersonNr, ClubFixture::kCoach);
-    QCOMPARE(openRows(m_inst->db(), QStringLiteral("P")), 3);  // rebuilt all the same
+    QCOMPARE(openRows(m_inst->db(), QStringLiteral("P")), 3); // rebuilt all the same
 }
 
 void TestMainForm::openPersonCard() {
@@ -324,7 +369,7 @@ void TestMainForm::openPersonCard() {
     });
     form.miOpen1Click();
     QVERIFY(cardShown);
-    QVERIFY(!readOnly);  // the coach's own athlete
+    QVERIFY(!readOnly); // the coach's own athlete
     QCOMPARE(form.LoginGruppenNr, ClubFixture::kJugend);
 }
 
@@ -335,7 +380,7 @@ void TestMainForm::cancelledNewDesignsLeaveNoRows() {
     whenShown<TTrTable>([](TTrTable &d) { d.reject(); });
     form.miTable1Click();
     QCOMPARE(m_inst->db().rowCount(QStringLiteral("TRTABLE")), blocks);
-    QCOMPARE(m_inst->db().rowCount(QStringLiteral("TRFIELD")), 6);  // block 0 only
+    QCOMPARE(m_inst->db().rowCount(QStringLiteral("TRFIELD")), 6); // block 0 only
     whenShown<TTrKz>([](TTrKz &d) { d.reject(); });
     form.miTrKz1Click();
     QCOMPARE(m_inst->db().rowCount(QStringLiteral("TR")), 0);

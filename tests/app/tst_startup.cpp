@@ -67,7 +67,9 @@ void TestStartUp::init() {
     InitPaths(m_inst->dir() + QStringLiteral("/velmora5"), m_inst->dir(), m_inst->dir(), m_inst->dir());
 }
 
-void TestStartUp::cleanup() { m_inst.reset(); }
+void TestStartUp::cleanup() {
+    m_inst.reset();
+}
 
 void TestStartUp::walkThrough() {
     MessageRecorder messages;
@@ -110,7 +112,9 @@ void TestStartUp::walkThrough() {
     QVERIFY(!w.findChild<QPushButton *>(QStringLiteral("btnBackup"))->isEnabled());
     w.btnFertigClick();
     QCOMPARE(w.result(), int(QDialog::Accepted));
-    QCOMPARE(messages.texts(), QStringList{QStringLiteral("Sind Ihre Personalien erfaßt?\rWenn ja wird dieser Assistent nicht mehr gestartet.")});
+    QCOMPARE(messages.texts(),
+             QStringList{
+                 QStringLiteral("Sind Ihre Personalien erfaßt?\rWenn ja wird dieser Assistent nicht mehr gestartet.")});
     QCOMPARE(store().value(QStringLiteral("Startup/Level")).toInt(), 0);
     QCOMPARE(store().value(QStringLiteral("Startup/reg")).toInt(), 0);
 }
@@ -134,8 +138,9 @@ void TestStartUp::serialRefused_data() {
     QTest::newRow("zero") << "0" << false << range;
     QTest::newRow("too big") << "32768" << false << range;
     QTest::newRow("not a number") << "sieben" << false << range;
-    QTest::newRow("rows under the stored number")
-        << "9" << true << "Die Installationsnummer 9 kann nicht verwendet werden: Diese Installation hat bereits Daten unter der Nummer 5 angelegt.";
+    QTest::newRow("rows under the stored number") << "9" << true
+                                                  << "Die Installationsnummer 9 kann nicht verwendet werden: Diese "
+                                                     "Installation hat bereits Daten unter der Nummer 5 angelegt.";
 }
 
 void TestStartUp::serialRefused() {

@@ -149,7 +149,8 @@ void TestTAboutBox::showProgressShowsNonModalAndCentred() {
     QVERIFY(!box.isModal());
     const QRect screen = box.screen()->availableGeometry();
     const QPoint offset = box.frameGeometry().center() - screen.center();
-    QVERIFY2(offset.manhattanLength() <= 2, qPrintable(QStringLiteral("off centre by %1,%2").arg(offset.x()).arg(offset.y())));
+    QVERIFY2(offset.manhattanLength() <= 2,
+             qPrintable(QStringLiteral("off centre by %1,%2").arg(offset.x()).arg(offset.y())));
 }
 
 void TestTAboutBox::closeProgressResets() {
@@ -194,7 +195,7 @@ void TestTAboutBox::userCloseFollowsTheSameRule() {
 
 void TestTAboutBox::crest_data() {
     QTest::addColumn<QString>("fileName");
-    QTest::addColumn<QByteArray>("format");  // empty: write the bytes below instead
+    QTest::addColumn<QByteArray>("format"); // empty: write the bytes below instead
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("shown");
     QTest::newRow("no crest set") << QString() << QByteArray() << QByteArray() << false;

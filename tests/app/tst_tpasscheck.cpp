@@ -55,7 +55,8 @@ private Q_SLOTS:
         // Paul has no code at all; Otto's code is that of the empty password.
         setPerson(db, ClubFixture::kPaul, QVariant(), "T");
         setPerson(db, ClubFixture::kOtto, PasswordCode(ClubFixture::kOtto, QString()), "T");
-        InitPaths(m_inst->dir() + QStringLiteral("/velmora5"), m_inst->dir(), db.directory(), m_inst->copyDb().directory());
+        InitPaths(m_inst->dir() + QStringLiteral("/velmora5"), m_inst->dir(), db.directory(),
+                  m_inst->copyDb().directory());
         InitLog();
         m_logStart = logLines().size();
     }
@@ -117,7 +118,7 @@ private Q_SLOTS:
         for (int attempt = 1; attempt <= 3; ++attempt) {
             w.setPassword(QStringLiteral("falsch%1").arg(attempt));
             w.btnOkClick();
-            QCOMPARE(w.result(), 0);  // still open
+            QCOMPARE(w.result(), 0); // still open
             QCOMPARE(w.attempts(), attempt);
             QCOMPARE(messages.texts(Kind::Error).size(), attempt);
         }

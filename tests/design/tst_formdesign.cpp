@@ -1,3 +1,4 @@
+#include "FormsFixture.h"
 #include "app/Settings.h"
 #include "design/BlockTable.h"
 #include "design/FormDesign.h"
@@ -7,7 +8,6 @@
 #include "store/Keys.h"
 #include "support/ClubFixture.h"
 #include "support/TempInstallation.h"
-#include "FormsFixture.h"
 
 #include <QTest>
 
@@ -23,9 +23,10 @@ QStringList fieldKeys(Database &db, int form) {
     Statement st(db, QStringLiteral("SELECT TableNr, FeldNr FROM FFIELD WHERE FormularNr = ? ORDER BY \"Order\""));
     st.bind(1, form);
     while (st.step())
-        keys << QStringLiteral("%1:%2").arg(st.value(0).toInt() == kKraft ? QStringLiteral("K")
-                                            : st.value(0).toInt() == ClubFixture::kBlock ? QStringLiteral("L")
-                                                                                         : st.value(0).toString())
+        keys << QStringLiteral("%1:%2")
+                    .arg(st.value(0).toInt() == kKraft                ? QStringLiteral("K")
+                         : st.value(0).toInt() == ClubFixture::kBlock ? QStringLiteral("L")
+                                                                      : st.value(0).toString())
                     .arg(st.value(1).toInt());
     return keys;
 }
@@ -42,7 +43,8 @@ void setDescription(FormDesign &d, const QString &text) {
 int rowsOfForm(Database &db, int form) {
     int n = 0;
     for (const char *t : {"TRuseTBL", "FFIELD", "TRuseVAL"})
-        n += count(db, QStringLiteral("SELECT count(*) FROM %1 WHERE FormularNr = ?").arg(QString::fromLatin1(t)), {form});
+        n += count(db, QStringLiteral("SELECT count(*) FROM %1 WHERE FormularNr = ?").arg(QString::fromLatin1(t)),
+                   {form});
     return n + count(db, QStringLiteral("SELECT count(*) FROM TR WHERE FormularNr = ?"), {form});
 }
 
@@ -143,7 +145,9 @@ void TestFormDesign::newFormNumbers() {
     QCOMPARE(tr.asString(QStringLiteral("Wochentag")), FormDesign::weekdayText(QDate::currentDate()).left(2));
     QVERIFY(!tr.isNull(QStringLiteral("Timestamp")));
     // Block 0 belongs to the new form from the first page on, with Order 0.
-    QCOMPARE(count(db(), QStringLiteral("SELECT \"Order\" FROM TRuseTBL WHERE FormularNr = ? AND TableNr = 0"), {formularNr}), 0);
+    QCOMPARE(count(db(), QStringLiteral("SELECT \"Order\" FROM TRuseTBL WHERE FormularNr = ? AND TableNr = 0"),
+                   {formularNr}),
+             0);
     QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TRuseTBL WHERE FormularNr = ?"), {formularNr}), 1);
     // The row stays in edit state for the following pages.
     QCOMPARE(d.form().state(), Cursor::State::Edit);
@@ -155,9 +159,13 @@ void TestFormDesign::twoBlocksThenOneExcluded() {
     QVERIFY(d->chosenBlocks().empty());
     d->includeBlock(ClubFixture::kBlock);
     d->includeBlock(kKraft);
-    d->includeBlock(kKraft);  // twice adds no second row
-    QCOMPARE(count(db(), QStringLiteral("SELECT \"Order\" FROM TRuseTBL WHERE FormularNr = ? AND TableNr = ?"), {f, ClubFixture::kBlock}), 1);
-    QCOMPARE(count(db(), QStringLiteral("SELECT \"Order\" FROM TRuseTBL WHERE FormularNr = ? AND TableNr = ?"), {f, kKraft}), 2);
+    d->includeBlock(kKraft); // twice adds no second row
+    QCOMPARE(count(db(), QStringLiteral("SELECT \"Order\" FROM TRuseTBL WHERE FormularNr = ? AND TableNr = ?"),
+                   {f, ClubFixture::kBlock}),
+             1);
+    QCOMPARE(
+        count(db(), QStringLiteral("SELECT \"Order\" FROM TRuseTBL WHERE FormularNr = ? AND TableNr = ?"), {f, kKraft}),
+        2);
     QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TRuseTBL WHERE FormularNr = ?"), {f}), 3);
     QCOMPARE(state(db(), ClubFixture::kBlock), 1);
     QCOMPARE(state(db(), kKraft), 1);
@@ -171,15 +179,25 @@ void TestFormDesign::twoBlocksThenOneExcluded() {
                                               QStringLiteral("K:1"), QStringLiteral("K:2"), QStringLiteral("K:3")}));
     for (int tableNr : {ClubFixture::kBlock, kKraft})
         insertRow(db(), QStringLiteral("TRuseVAL"),
-                  {{QStringLiteral("FormularNr"), f}, {QStringLiteral("TableNr"), tableNr}, {QStringLiteral("FeldNr"), tableNr == kKraft ? 2 : 3},
-                   {QStringLiteral("ValueNr"), ClubFixture::kValueLocker}, {QStringLiteral("Order"), 1}});
+                  {{QStringLiteral("FormularNr"), f},
+                   {QStringLiteral("TableNr"), tableNr},
+                   {QStringLiteral("FeldNr"), tableNr == kKraft ? 2 : 3},
+                   {QStringLiteral("ValueNr"), ClubFixture::kValueLocker},
+                   {QStringLiteral("Order"), 1}});
 
     d->excludeBlock(ClubFixture::kBlock);
-    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TRuseVAL WHERE FormularNr = ? AND TableNr = ?"), {f, ClubFixture::kBlock}), 0);
-    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TRuseVAL WHERE FormularNr = ? AND TableNr = ?"), {f, kKraft}), 1);
-    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TRuseTBL WHERE FormularNr = ? AND TableNr = ?"), {f, ClubFixture::kBlock}), 0);
+    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TRuseVAL WHERE FormularNr = ? AND TableNr = ?"),
+                   {f, ClubFixture::kBlock}),
+             0);
+    QCOMPARE(
+        count(db(), QStringLiteral("SELECT count(*) FROM TRuseVAL WHERE FormularNr = ? AND TableNr = ?"), {f, kKraft}),
+        1);
+    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TRuseTBL WHERE FormularNr = ? AND TableNr = ?"),
+                   {f, ClubFixture::kBlock}),
+             0);
     // The club's own form keeps its pick-list values of that block.
-    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TRuseVAL WHERE FormularNr = ?"), {ClubFixture::kForm}), 2);
+    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TRuseVAL WHERE FormularNr = ?"), {ClubFixture::kForm}),
+             2);
     QCOMPARE(state(db(), ClubFixture::kBlock), 0);
     QCOMPARE(state(db(), kKraft), 1);
     QCOMPARE(d->availableBlocks().size(), size_t(1));
@@ -220,7 +238,7 @@ void TestFormDesign::fieldRowsKeepTheirSettings() {
     // Kraft joins; the new fields copy Prefix, Postfix and Werte.
     FormDesign d(db(), ClubFixture::kSerial);
     d.open({ClubFixture::kCoach, ClubFixture::kSerial, formTrNr(db()), false});
-    QCOMPARE(d.nextFieldOrder(), 6);  // the club numbered its fields from 0
+    QCOMPARE(d.nextFieldOrder(), 6); // the club numbered its fields from 0
     QCOMPARE(d.nextBlockOrder(), 2);
     QVERIFY(d.locateField(3));
     d.fields().edit();
@@ -306,7 +324,7 @@ void TestFormDesign::finishReplacesOnlyThatFormsElements() {
     QCOMPARE(cache.FormElements(d->formularNr()).size(), size_t(0));
     d->finish(cache);
     const auto elements = cache.FormElements(d->formularNr());
-    QCOMPARE(elements.size(), size_t(5));  // block 0's two and Kraft's three
+    QCOMPARE(elements.size(), size_t(5)); // block 0's two and Kraft's three
     QCOMPARE(elements[2]->Feldname, QStringLiteral("Gewicht"));
     QCOMPARE(elements[2]->Postfix, QStringLiteral("kg"));
     QCOMPARE(elements[4]->Werte.value_or(QStringList()), (QStringList{QStringLiteral("rot"), QStringLiteral("blau")}));
@@ -355,8 +373,11 @@ void TestFormDesign::cancelNewFormLeavesNoRows() {
     if (stage >= 3) {
         d.alignFields();
         insertRow(db(), QStringLiteral("TRuseVAL"),
-                  {{QStringLiteral("FormularNr"), d.formularNr()}, {QStringLiteral("TableNr"), kKraft}, {QStringLiteral("FeldNr"), 2},
-                   {QStringLiteral("ValueNr"), ClubFixture::kValueLocker}, {QStringLiteral("Order"), 1}});
+                  {{QStringLiteral("FormularNr"), d.formularNr()},
+                   {QStringLiteral("TableNr"), kKraft},
+                   {QStringLiteral("FeldNr"), 2},
+                   {QStringLiteral("ValueNr"), ClubFixture::kValueLocker},
+                   {QStringLiteral("Order"), 1}});
     }
     const int f = d.formularNr();
     TTREList list;
@@ -372,7 +393,7 @@ void TestFormDesign::cancelExistingKeepsPostedBlocksConsistent() {
     FormDesign d(db(), ClubFixture::kSerial);
     d.open({ClubFixture::kCoach, ClubFixture::kSerial, formTrNr(db()), false});
     setDescription(d, QStringLiteral("Umbenannt"));
-    d.leaveNamePage();  // posts the new name
+    d.leaveNamePage(); // posts the new name
     setDescription(d, QStringLiteral("Nicht gespeichert"));
     d.excludeBlock(ClubFixture::kBlock);
     d.includeBlock(kKraft);
@@ -380,8 +401,10 @@ void TestFormDesign::cancelExistingKeepsPostedBlocksConsistent() {
 
     QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TR WHERE Beschreibung = 'Umbenannt'")), 1);
     QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TRuseTBL WHERE FormularNr = ? AND TableNr = ?"),
-                   {ClubFixture::kForm, ClubFixture::kBlock}), 0);
-    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TRuseVAL WHERE FormularNr = ?"), {ClubFixture::kForm}), 0);
+                   {ClubFixture::kForm, ClubFixture::kBlock}),
+             0);
+    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TRuseVAL WHERE FormularNr = ?"), {ClubFixture::kForm}),
+             0);
     // The dropped block's field rows go with it; the list shows what is stored.
     QCOMPARE(fieldKeys(db(), ClubFixture::kForm), (QStringList{QStringLiteral("0:1"), QStringLiteral("0:4")}));
     QCOMPARE(FormElementCache().FormElements(ClubFixture::kForm).size(), size_t(2));
@@ -412,7 +435,9 @@ void TestFormDesign::readOnlyFormChangesNothing() {
     d.cancel(list);
     QCOMPARE(list.Count(), 0);
     QCOMPARE(rowsOfForm(db(), ClubFixture::kForm), clubRows);
-    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TR WHERE TrNr = ? AND Beschreibung = 'Laufprotokoll'"), {trNr}), 1);
+    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TR WHERE TrNr = ? AND Beschreibung = 'Laufprotokoll'"),
+                   {trNr}),
+             1);
 }
 
 void TestFormDesign::missingFormIsRefused() {

@@ -3,8 +3,8 @@
 #include "diary/TDBTypeGrid.h"
 #include "store/Cursor.h"
 #include "store/DBControls.h"
-#include "support/Controls.h"
 #include "support/ClubFixture.h"
+#include "support/Controls.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 
@@ -12,9 +12,9 @@
 #include <QTest>
 
 using namespace velmora;
+using velmora::test::ClubFixture;
 using velmora::test::control;
 using velmora::test::type;
-using velmora::test::ClubFixture;
 
 namespace {
 constexpr int kFremd = ClubFixture::kBase + 3; // created by Otto

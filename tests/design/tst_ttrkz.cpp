@@ -1,15 +1,15 @@
+#include "FormsFixture.h"
 #include "app/Settings.h"
 #include "design/FormDesign.h"
 #include "design/TFFieldEditor.h"
 #include "design/TTrKz.h"
 #include "diary/FormElementCache.h"
 #include "store/DBControls.h"
-#include "support/Controls.h"
 #include "support/ClubFixture.h"
+#include "support/Controls.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 #include "support/WhenShown.h"
-#include "FormsFixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,10 +24,10 @@
 #include <QTimer>
 
 using namespace velmora;
+using velmora::test::ClubFixture;
 using velmora::test::control;
 using velmora::test::type;
 using velmora::test::whenShown;
-using velmora::test::ClubFixture;
 using namespace velmora::test::forms;
 
 namespace {
@@ -147,7 +147,7 @@ void TestTTrKz::newFormWalkedThrough() {
     QCOMPARE(w.currentPage(), 3);
 
     auto *grid = control<QTableWidget>(w, "dbgFelder");
-    QCOMPARE(grid->rowCount(), 3);  // block 0's fields are not listed
+    QCOMPARE(grid->rowCount(), 3); // block 0's fields are not listed
     QCOMPARE(grid->item(0, 0)->text(), QStringLiteral("Kraft"));
     QCOMPARE(grid->item(2, 1)->text(), QStringLiteral("Farbe"));
     auto *fillIn = control<QCheckBox>(w, "cbxVorausfuellen");
@@ -163,7 +163,8 @@ void TestTTrKz::newFormWalkedThrough() {
     QCOMPARE(w.FormName(), QStringLiteral("Kraftformular"));
     QVERIFY(!w.FillIn());
     QCOMPARE(count(db(), QStringLiteral("SELECT Art FROM TR WHERE SerienNr = 1 AND TrNr = 7")), 21);
-    QCOMPARE(count(db(), QStringLiteral("SELECT PersonNr FROM TR WHERE SerienNr = 1 AND TrNr = 7")), ClubFixture::kJugend);
+    QCOMPARE(count(db(), QStringLiteral("SELECT PersonNr FROM TR WHERE SerienNr = 1 AND TrNr = 7")),
+             ClubFixture::kJugend);
     QCOMPARE(FormElementCache().FormElements(w.FormularNr()).size(), size_t(5));
     QCOMPARE(FormElementCache().FormElements(ClubFixture::kForm).size(), size_t(6));
     QVERIFY(m_messages->entries().isEmpty());
@@ -209,7 +210,7 @@ void TestTTrKz::cancelNewFormLeavesNoRows() {
         TTrKz w(ClubFixture::kJugend, 0, 0, false);
         designKraftForm(w);
         QVERIFY(allFormRows(db()) > rows);
-        QTest::keyClick(&w, Qt::Key_Escape);  // cancels like "Abbruch"
+        QTest::keyClick(&w, Qt::Key_Escape); // cancels like "Abbruch"
         QCOMPARE(w.result(), int(QDialog::Rejected));
     }
     QCOMPARE(allFormRows(db()), rows);
@@ -226,7 +227,7 @@ void TestTTrKz::listFieldStoresItsValues() {
     TTrKz w(ClubFixture::kJugend, 0, 0, false);
     designKraftForm(w);
     auto *grid = control<QTableWidget>(w, "dbgFelder");
-    grid->setCurrentCell(2, 0);  // Farbe, a "C" field
+    grid->setCurrentCell(2, 0); // Farbe, a "C" field
     bool shown = false;
     whenShown<TFFieldEditor>([&shown](TFFieldEditor &e) {
         shown = true;
@@ -264,12 +265,14 @@ void TestTTrKz::indexFieldCallsThePickListEditor() {
     w.editPickList = [&calls, &database](int formularNr, int tableNr, int feldNr) {
         calls << QList<int>{formularNr, tableNr, feldNr};
         insertRow(database, QStringLiteral("TRuseVAL"),
-                  {{QStringLiteral("FormularNr"), formularNr}, {QStringLiteral("TableNr"), tableNr},
-                   {QStringLiteral("FeldNr"), feldNr}, {QStringLiteral("ValueNr"), ClubFixture::kValueIntensiv},
+                  {{QStringLiteral("FormularNr"), formularNr},
+                   {QStringLiteral("TableNr"), tableNr},
+                   {QStringLiteral("FeldNr"), feldNr},
+                   {QStringLiteral("ValueNr"), ClubFixture::kValueIntensiv},
                    {QStringLiteral("Order"), 1}});
     };
     designKraftForm(w);
-    control<QTableWidget>(w, "dbgFelder")->setCurrentCell(1, 0);  // Uebung, an "X" field
+    control<QTableWidget>(w, "dbgFelder")->setCurrentCell(1, 0); // Uebung, an "X" field
     bool shown = false;
     whenShown<TFFieldEditor>([&shown](TFFieldEditor &e) {
         shown = true;
@@ -319,7 +322,8 @@ void TestTTrKz::fieldEditorCancelKeepsTheRow() {
     d.open({ClubFixture::kCoach, ClubFixture::kSerial, formTrNr(db()), false});
     QVERIFY(d.locateField(2));
     {
-        TFFieldEditor e(&d.fields(), QStringLiteral("I"), false, false, ClubFixture::kCoach, QStringLiteral("Lauf Dauer"));
+        TFFieldEditor e(&d.fields(), QStringLiteral("I"), false, false, ClubFixture::kCoach,
+                        QStringLiteral("Lauf Dauer"));
         e.prepare();
         auto *prefix = control<QLineEdit>(e, "dbfPrefix");
         prefix->setFocus();

@@ -6,12 +6,13 @@
 #include "store/Cursor.h"
 #include "store/DBControls.h"
 #include "store/Query.h"
-#include "support/Controls.h"
 #include "support/ClubFixture.h"
+#include "support/Controls.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 #include "support/WhenShown.h"
 
+#include "support/StoredRow.h"
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -20,19 +21,18 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include "support/StoredRow.h"
 
 #include <QTest>
 #include <QTimer>
 #include <functional>
 
 using namespace velmora;
-using velmora::test::control;
-using velmora::test::type;
-using velmora::test::whenShown;
 using velmora::test::ClubFixture;
+using velmora::test::control;
 using velmora::test::MessageRecorder;
 using velmora::test::TempInstallation;
+using velmora::test::type;
+using velmora::test::whenShown;
 
 namespace {
 int count(Database &db, const QString &sql) {
@@ -305,7 +305,8 @@ void TestTTrTable::fieldEditorFocusesOffendingEdit() {
                                                QStringLiteral("Bitte geben Sie einen Wert ein!"),
                                                QStringLiteral("Die Feldgröße muß zwischen 1 und 255 liegen!"),
                                                QStringLiteral("Die Feldgröße muß größer 0 sein!")}));
-    QCOMPARE(focus, (QStringList{"txtGroessterWert", "txtGroessterWert", "txtKleinsterWert", "dbfGroesse", "dbfGroesse"}));
+    QCOMPARE(focus,
+             (QStringList{"txtGroessterWert", "txtGroessterWert", "txtKleinsterWert", "dbfGroesse", "dbfGroesse"}));
     const QVariantMap row = fieldRow(db(), 65537, 1);
     QCOMPARE(row.value("Typ").toString(), QStringLiteral("A"));
     QCOMPARE(row.value("Größe").toInt(), 20);
@@ -365,7 +366,7 @@ void TestTTrTable::gridBlockRestrictsChoices() {
             if (!b->isEnabled())
                 disabled << b->objectName();
         QVERIFY(control<QRadioButton>(ed, "rbtTextzeile")->isChecked());
-        control<QRadioButton>(ed, "rbtIndikator")->click();  // disabled: nothing happens
+        control<QRadioButton>(ed, "rbtIndikator")->click(); // disabled: nothing happens
         QCOMPARE(ed.checkedCode(), QLatin1Char('A'));
         ed.btnCancelClick();
     });
@@ -381,7 +382,7 @@ void TestTTrTable::cancelledFieldLeavesNoRow() {
     auto t = newDesigner(QStringLiteral("Lauf"));
     whenShown<TTrFieldEditor>([](TTrFieldEditor &ed) {
         type(ed, "dbfFeldname", QStringLiteral("Weg"));
-        ed.reject();  // Escape
+        ed.reject(); // Escape
     });
     t->btnNeuesFeldClick();
     QCOMPARE(count(db(), QStringLiteral("select count(*) from TRFIELD where TableNr = 65537")), 0);
@@ -434,11 +435,12 @@ void TestTTrTable::cancellingNewBlockLeavesNoRows() {
         type(w, "dbfName", QStringLiteral("Verworfen"));
         w.btnNextClick();
         w.btnNextClick();
-        whenShown<TTrFieldEditor>([](TTrFieldEditor &ed) {
-            fillField(ed, QStringLiteral("A"), QStringLiteral("A"), "rbtMemo", {});
-        });
+        whenShown<TTrFieldEditor>(
+            [](TTrFieldEditor &ed) { fillField(ed, QStringLiteral("A"), QStringLiteral("A"), "rbtMemo", {}); });
         w.btnNeuesFeldClick();
-        QCOMPARE(count(w.design().block().database(), QStringLiteral("select count(*) from TRFIELD where TableNr = 65537")), 1);
+        QCOMPARE(
+            count(w.design().block().database(), QStringLiteral("select count(*) from TRFIELD where TableNr = 65537")),
+            1);
         if (how == 0)
             w.btnCancelClick();
         else if (how == 1)
@@ -526,7 +528,8 @@ void TestTTrTable::existingBlockIsReadOnly() {
     QCOMPARE(m_messages->texts(), QStringList());
     QCOMPARE(count(db(), QStringLiteral("select count(*) from TRFIELD where TableNr = %1").arg(ClubFixture::kBlock)),
              fieldsOfBlock);
-    QCOMPARE(count(db(), QStringLiteral("select count(*) from TRTABLE where TableNr = %1").arg(ClubFixture::kBlock)), 1);
+    QCOMPARE(count(db(), QStringLiteral("select count(*) from TRTABLE where TableNr = %1").arg(ClubFixture::kBlock)),
+             1);
 }
 
 QTEST_MAIN(TestTTrTable)

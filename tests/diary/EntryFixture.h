@@ -18,7 +18,7 @@ struct FieldSpec {
     QString name;
     QString type;
     int size = 0;
-    QString werte;  // FFIELD.Werte of the form field
+    QString werte; // FFIELD.Werte of the form field
 };
 
 inline void InsertRow(Database &db, const QString &table, const QVariantMap &values) {
@@ -43,13 +43,21 @@ inline void AddBlock(Database &db, int tableNr, const QString &filename, bool gr
     for (int k = 0; k < fields.size(); ++k) {
         const int y = 4 + 24 * k;
         InsertRow(db, QStringLiteral("TRFIELD"),
-                  {{QStringLiteral("TableNr"), tableNr}, {QStringLiteral("Order"), k + 1},
-                   {QStringLiteral("Feldname"), fields[k].name}, {QStringLiteral("Beschreibung"), fields[k].name},
-                   {QStringLiteral("Typ"), fields[k].type}, {QStringLiteral("Größe"), fields[k].size},
-                   {QStringLiteral("Left"), 100}, {QStringLiteral("Top"), y}, {QStringLiteral("Width"), 100},
-                   {QStringLiteral("Height"), 20}, {QStringLiteral("DisplayWidth"), 10},
-                   {QStringLiteral("PrefixLeft"), 20}, {QStringLiteral("PrefixTop"), y + 2},
-                   {QStringLiteral("PostfixLeft"), 206}, {QStringLiteral("PostfixTop"), y + 2}});
+                  {{QStringLiteral("TableNr"), tableNr},
+                   {QStringLiteral("Order"), k + 1},
+                   {QStringLiteral("Feldname"), fields[k].name},
+                   {QStringLiteral("Beschreibung"), fields[k].name},
+                   {QStringLiteral("Typ"), fields[k].type},
+                   {QStringLiteral("Größe"), fields[k].size},
+                   {QStringLiteral("Left"), 100},
+                   {QStringLiteral("Top"), y},
+                   {QStringLiteral("Width"), 100},
+                   {QStringLiteral("Height"), 20},
+                   {QStringLiteral("DisplayWidth"), 10},
+                   {QStringLiteral("PrefixLeft"), 20},
+                   {QStringLiteral("PrefixTop"), y + 2},
+                   {QStringLiteral("PostfixLeft"), 206},
+                   {QStringLiteral("PostfixTop"), y + 2}});
     }
     CreateBlockTable(db, tableNr, filename);
 }
@@ -59,13 +67,16 @@ inline void AddBlock(Database &db, int tableNr, const QString &filename, bool gr
 inline int UseBlock(Database &db, int formularNr, int useOrder, int tableNr, const QList<int> &feldNrs, int ffOrder,
                     const QList<FieldSpec> &fields = {}) {
     InsertRow(db, QStringLiteral("TRuseTBL"),
-              {{QStringLiteral("FormularNr"), formularNr}, {QStringLiteral("Order"), useOrder},
+              {{QStringLiteral("FormularNr"), formularNr},
+               {QStringLiteral("Order"), useOrder},
                {QStringLiteral("TableNr"), tableNr}});
     for (int feld : feldNrs) {
         const FieldSpec spec = feld - 1 < fields.size() ? fields[feld - 1] : FieldSpec{};
         InsertRow(db, QStringLiteral("FFIELD"),
-                  {{QStringLiteral("FormularNr"), formularNr}, {QStringLiteral("Order"), ffOrder++},
-                   {QStringLiteral("TableNr"), tableNr}, {QStringLiteral("FeldNr"), feld},
+                  {{QStringLiteral("FormularNr"), formularNr},
+                   {QStringLiteral("Order"), ffOrder++},
+                   {QStringLiteral("TableNr"), tableNr},
+                   {QStringLiteral("FeldNr"), feld},
                    {QStringLiteral("Prefix"), spec.name.isEmpty() ? QVariant() : QVariant(spec.name)},
                    {QStringLiteral("Werte"), spec.werte.isEmpty() ? QVariant() : QVariant(spec.werte)}});
     }

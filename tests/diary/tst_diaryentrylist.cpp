@@ -130,7 +130,8 @@ void TestDiaryEntryList::relativeDays_data() {
     QTest::addColumn<double>("days");
     QTest::newRow("number") << QVariant(-14) << -14.0;
     QTest::newRow("fraction") << QVariant(2.5) << 2.5;
-    QTest::newRow("date-time of the zero date plus days") << QVariant(QDateTime(QDate(1899, 12, 16), QTime(0, 0))) << -14.0;
+    QTest::newRow("date-time of the zero date plus days")
+        << QVariant(QDateTime(QDate(1899, 12, 16), QTime(0, 0))) << -14.0;
     QTest::newRow("stored date-time text") << QVariant(QStringLiteral("1900-01-01 00:00:00.000")) << 2.0;
     QTest::newRow("number as text") << QVariant(QStringLiteral("-7")) << -7.0;
     QTest::newRow("empty") << QVariant() << 0.0;
@@ -151,15 +152,15 @@ void TestDiaryEntryList::filterChoice_data() {
     QTest::addColumn<QDate>("from");
     QTest::addColumn<QDate>("to");
     const QDate none;
-    QTest::newRow("absolute") << 13 << false << QVariant("2026-01-05 00:00:00.000") << QVariant("2026-01-11 00:00:00.000")
-                              << 13 << QDate(2026, 1, 5) << QDate(2026, 1, 11);
-    QTest::newRow("relative week as numbers") << 2 << true << QVariant(-14) << QVariant(0) << 2 << QDate(2026, 2, 24)
-                                              << QDate(2026, 3, 10);
-    QTest::newRow("relative as zero-date days") << 2 << true << QVariant("1899-12-16 00:00:00.000")
-                                                << QVariant("1899-12-31 00:00:00.000") << 2 << QDate(2026, 2, 24)
-                                                << QDate(2026, 3, 11);
-    QTest::newRow("units digit 0 is a protocol, only from") << 20 << false << QVariant("2026-01-07 00:00:00.000")
-                                                            << QVariant() << 22 << QDate(2026, 1, 7) << none;
+    QTest::newRow("absolute") << 13 << false << QVariant("2026-01-05 00:00:00.000")
+                              << QVariant("2026-01-11 00:00:00.000") << 13 << QDate(2026, 1, 5) << QDate(2026, 1, 11);
+    QTest::newRow("relative week as numbers")
+        << 2 << true << QVariant(-14) << QVariant(0) << 2 << QDate(2026, 2, 24) << QDate(2026, 3, 10);
+    QTest::newRow("relative as zero-date days")
+        << 2 << true << QVariant("1899-12-16 00:00:00.000") << QVariant("1899-12-31 00:00:00.000") << 2
+        << QDate(2026, 2, 24) << QDate(2026, 3, 11);
+    QTest::newRow("units digit 0 is a protocol, only from")
+        << 20 << false << QVariant("2026-01-07 00:00:00.000") << QVariant() << 22 << QDate(2026, 1, 7) << none;
     QTest::newRow("open on both sides") << 3 << true << QVariant() << QVariant() << 3 << none << none;
 }
 
@@ -172,7 +173,8 @@ void TestDiaryEntryList::filterChoice() {
     QFETCH(QDate, from);
     QFETCH(QDate, to);
     // Stored as raw values, the way the columns hold them.
-    Statement st(db(), QStringLiteral("UPDATE \"FILTER\" SET Art = ?, Relativ = ?, Von = ?, Bis = ? WHERE FilterNr = ?"));
+    Statement st(db(),
+                 QStringLiteral("UPDATE \"FILTER\" SET Art = ?, Relativ = ?, Von = ?, Bis = ? WHERE FilterNr = ?"));
     st.bind(1, art);
     st.bind(2, relative ? 1 : 0);
     st.bind(3, von);
@@ -207,11 +209,12 @@ void TestDiaryEntryList::listsTheQuery_data() {
     QTest::addColumn<QStringList>("texts");
     QTest::newRow("Anna's protocols") << 2 << ClubFixture::kAnna << false << QDate() << QDate()
                                       << QStringList{"Grundlage", "Intervalle", "Langer Lauf"};
-    QTest::newRow("Anna's plans") << 3 << ClubFixture::kAnna << false << QDate() << QDate() << QStringList{"Plan Montag"};
+    QTest::newRow("Anna's plans") << 3 << ClubFixture::kAnna << false << QDate() << QDate()
+                                  << QStringList{"Plan Montag"};
     QTest::newRow("from a day") << 2 << ClubFixture::kAnna << false << QDate(2026, 1, 7) << QDate()
                                 << QStringList{"Intervalle", "Langer Lauf"};
-    QTest::newRow("a to-date takes its whole day") << 2 << ClubFixture::kAnna << false << QDate() << QDate(2026, 1, 5)
-                                                   << QStringList{"Grundlage"};
+    QTest::newRow("a to-date takes its whole day")
+        << 2 << ClubFixture::kAnna << false << QDate() << QDate(2026, 1, 5) << QStringList{"Grundlage"};
     // Authors: the coach only, so Paul's own entry stays out.
     QTest::newRow("filter Ausdauer") << 2 << ClubFixture::kAnna << true << QDate() << QDate()
                                      << QStringList{"Grundlage", "Intervalle", "Langer Lauf"};
@@ -239,7 +242,7 @@ void TestDiaryEntryList::listsTheQuery() {
     list.rebuild(in);
     Cursor &c = list.cursor();
     QCOMPARE(c.recordCount(), texts.size());
-    QCOMPARE(c.recNo(), texts.size() - 1);  // the newest entry
+    QCOMPARE(c.recNo(), texts.size() - 1); // the newest entry
     QStringList listed;
     for (c.first(); !c.eof(); c.next())
         listed << c.asString(QStringLiteral("Beschreibung"));
@@ -265,8 +268,8 @@ void TestDiaryEntryList::refind_data() {
     QTest::newRow("first entry by its date") << QDateTime(QDate(2026, 1, 5), QTime(8, 0)) << "Grundlage" << 0;
     QTest::newRow("last entry by its date") << QDateTime(QDate(2026, 1, 11), QTime(18, 30)) << "Langer Lauf" << 2;
     QTest::newRow("entry moved to an earlier day") << QDateTime(QDate(2026, 1, 11), QTime(0, 0)) << "Grundlage" << 0;
-    QTest::newRow("entry not listed rests on the last row") << QDateTime(QDate(2026, 1, 6), QTime(0, 0)) << "Paul läuft"
-                                                            << 2;
+    QTest::newRow("entry not listed rests on the last row")
+        << QDateTime(QDate(2026, 1, 6), QTime(0, 0)) << "Paul läuft" << 2;
 }
 
 void TestDiaryEntryList::refind() {

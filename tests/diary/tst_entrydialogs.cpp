@@ -93,7 +93,8 @@ private Q_SLOTS:
             QCOMPARE(d.Days(), days);
             QVERIFY(m_messages->entries().isEmpty());
         } else {
-            QCOMPARE(m_messages->texts(Messages::Kind::Error), QStringList{QStringLiteral("Bitte geben Sie eine ganze Zahl ein!")});
+            QCOMPARE(m_messages->texts(Messages::Kind::Error),
+                     QStringList{QStringLiteral("Bitte geben Sie eine ganze Zahl ein!")});
         }
     }
 
@@ -116,12 +117,14 @@ private Q_SLOTS:
             d->btnOkClick();
             d->btnCancel->click();
         });
-        const auto result = EntryClipboard::PasteEntriesCommand(nullptr, db(), main, CopyTarget{2, ClubFixture::kAnna, ClubFixture::kCoach, 1});
+        const auto result = EntryClipboard::PasteEntriesCommand(
+            nullptr, db(), main, CopyTarget{2, ClubFixture::kAnna, ClubFixture::kCoach, 1});
         QVERIFY(!result);
         Query all(db(), QStringLiteral("select count(*) from TR"));
         all.open();
         QCOMPARE(all.value(0).toInt(), 6);
-        QCOMPARE(m_messages->texts(Messages::Kind::Error), QStringList{QStringLiteral("Bitte geben Sie eine ganze Zahl ein!")});
+        QCOMPARE(m_messages->texts(Messages::Kind::Error),
+                 QStringList{QStringLiteral("Bitte geben Sie eine ganze Zahl ein!")});
     }
 
     void searchTabs_data() {
@@ -135,7 +138,8 @@ private Q_SLOTS:
         // Now is 9 January 2026, 12:00.
         QTest::newRow("protocols rest before now")
             << 2 << 1 << QStringList{"Grundlage", "Intervalle", "Langer Lauf"} << "Intervalle" << true << entries;
-        QTest::newRow("plan only ahead rests on the first") << 2 << 0 << QStringList{"Plan Montag"} << "Plan Montag" << true << entries;
+        QTest::newRow("plan only ahead rests on the first")
+            << 2 << 0 << QStringList{"Plan Montag"} << "Plan Montag" << true << entries;
         QTest::newRow("group plan is empty") << 3 << 2 << QStringList{} << QString() << true << entries;
         QTest::newRow("blank forms") << 2 << 3 << QStringList{"Laufprotokoll"} << "Laufprotokoll" << false
                                      << QStringLiteral("Ein Leerformular auswählen");
@@ -191,7 +195,7 @@ private Q_SLOTS:
         QCOMPARE(m_messages->entries().size(), 0);
         QCOMPARE(d->result(), int(QDialog::Accepted));
         QCOMPARE(d->SerienNr(), 1);
-        QCOMPARE(d->TrNr(), 2);  // "Grundlage"
+        QCOMPARE(d->TrNr(), 2); // "Grundlage"
         QCOMPARE(d->NewDate(), QDate(2026, 3, 2));
         QCOMPARE(d->Person(), int(ClubFixture::kPaul));
     }
@@ -201,7 +205,8 @@ private Q_SLOTS:
         d->txtNewDate->setText(QStringLiteral("31.02.26"));
         d->btnEinfuegen->click();
         QVERIFY(d->isVisible());
-        QCOMPARE(m_messages->texts(Messages::Kind::Error), QStringList{QStringLiteral("'31.02.26' ist kein gültiges Datum.")});
+        QCOMPARE(m_messages->texts(Messages::Kind::Error),
+                 QStringList{QStringLiteral("'31.02.26' ist kein gültiges Datum.")});
         QCOMPARE(d->Person(), 0);
     }
 

@@ -41,7 +41,9 @@ private:
     // The block rows of an entry: "Order:Dauer:Strecke:Belastung:Notiz".
     QStringList rows(int serienNr, int trNr, const QString &table = QStringLiteral("TR_1")) {
         Query q(db(), QStringLiteral("select * from %1 where (SerienNr = %2) and (TrNr = %3) order by \"Order\"")
-                          .arg(table).arg(serienNr).arg(trNr));
+                          .arg(table)
+                          .arg(serienNr)
+                          .arg(trNr));
         q.open();
         QStringList out;
         for (q.first(); !q.eof(); q.next()) {
@@ -82,7 +84,8 @@ private Q_SLOTS:
         m_club = std::make_unique<ClubFixture>(m_inst->db());
         m_messages = std::make_unique<test::MessageRecorder>();
         // A gap in the numbering shows that Order is kept, not renumbered.
-        m_club->addBlockRow(trNrOf(QStringLiteral("Grundlage")), 5, 5, 0.5, ClubFixture::kValueLocker, QStringLiteral("Auslaufen"));
+        m_club->addBlockRow(trNrOf(QStringLiteral("Grundlage")), 5, 5, 0.5, ClubFixture::kValueLocker,
+                            QStringLiteral("Auslaufen"));
     }
     void cleanup() {
         m_messages.reset();
@@ -105,19 +108,24 @@ private Q_SLOTS:
 
         // The fixture's TR rows are numbered 1 (the form) to 6.
         QTest::newRow("absolute date") << "Grundlage" << true << QDateTime(QDate(2026, 3, 2), QTime(10, 0)) << 0 << 2
-                                       << int(ClubFixture::kAnna) << 1 << 7 << QDateTime(QDate(2026, 3, 2), QTime(10, 0))
-                                       << "10" << "Mo";
+                                       << int(ClubFixture::kAnna) << 1 << 7
+                                       << QDateTime(QDate(2026, 3, 2), QTime(10, 0)) << "10"
+                                       << "Mo";
         QTest::newRow("one week later") << "Grundlage" << false << QDateTime() << 7 << 2 << int(ClubFixture::kAnna) << 1
-                                        << 7 << QDateTime(QDate(2026, 1, 12), QTime(8, 0)) << "03" << "Mo";
+                                        << 7 << QDateTime(QDate(2026, 1, 12), QTime(8, 0)) << "03"
+                                        << "Mo";
         QTest::newRow("plan into protocol, back into week 1")
             << "Plan Montag" << false << QDateTime() << -8 << 2 << int(ClubFixture::kAnna) << 1 << 7
-            << QDateTime(QDate(2026, 1, 4), QTime(0, 0)) << "01" << "So";
-        QTest::newRow("another person and kind") << "Langer Lauf" << false << QDateTime() << 0 << 13
-                                                 << int(ClubFixture::kPaul) << 1 << 7
-                                                 << QDateTime(QDate(2026, 1, 11), QTime(18, 30)) << "02" << "So";
+            << QDateTime(QDate(2026, 1, 4), QTime(0, 0)) << "01"
+            << "So";
+        QTest::newRow("another person and kind")
+            << "Langer Lauf" << false << QDateTime() << 0 << 13 << int(ClubFixture::kPaul) << 1 << 7
+            << QDateTime(QDate(2026, 1, 11), QTime(18, 30)) << "02"
+            << "So";
         QTest::newRow("another installation counts from 1")
-            << "Intervalle" << true << QDateTime(QDate(2025, 12, 31), QTime(0, 0)) << 0 << 3 << int(ClubFixture::kAnna) << 2
-            << 1 << QDateTime(QDate(2025, 12, 31), QTime(0, 0)) << "01" << "Mi";
+            << "Intervalle" << true << QDateTime(QDate(2025, 12, 31), QTime(0, 0)) << 0 << 3 << int(ClubFixture::kAnna)
+            << 2 << 1 << QDateTime(QDate(2025, 12, 31), QTime(0, 0)) << "01"
+            << "Mi";
     }
     void copyEntry() {
         QFETCH(QString, source);
@@ -135,11 +143,14 @@ private Q_SLOTS:
         const int from = trNrOf(source);
         EntryReference key{1, from};
         const CopyTarget t = target(kind, person, installation);
-        const QDateTime returned = absolute ? Ops::CopyEntryToDate(db(), t, key, date) : Ops::CopyEntryByDays(db(), t, key, days);
+        const QDateTime returned =
+            absolute ? Ops::CopyEntryToDate(db(), t, key, date) : Ops::CopyEntryByDays(db(), t, key, days);
         QCOMPARE(returned, newDate);
         QCOMPARE(key, (EntryReference{installation, newTrNr}));
 
-        Query q(db(), QStringLiteral("select * from TR where (SerienNr = %1) and (TrNr = %2)").arg(installation).arg(newTrNr));
+        Query q(
+            db(),
+            QStringLiteral("select * from TR where (SerienNr = %1) and (TrNr = %2)").arg(installation).arg(newTrNr));
         q.open();
         QCOMPARE(q.recordCount(), 1);
         QCOMPARE(q.value(QStringLiteral("Art")).toInt(), kind);
@@ -156,7 +167,7 @@ private Q_SLOTS:
         const QStringList sourceRows = rows(1, from);
         QVERIFY(!sourceRows.isEmpty());
         QCOMPARE(rows(installation, newTrNr), sourceRows);
-        QCOMPARE(rows(1, from), sourceRows);  // the source is untouched
+        QCOMPARE(rows(1, from), sourceRows); // the source is untouched
     }
 
     void copyFromBlankFormTakesItsDefaultRows() {
@@ -248,8 +259,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         QTest::newRow("yes") << 1 << true << true << QString();
         QTest::newRow("no") << 1 << false << false << QString();
-        QTest::newRow("two selected")
-            << 2 << true << false << QStringLiteral("Sie können nur jeweils eine Eintragung auf einmal löschen!");
+        QTest::newRow("two selected") << 2 << true << false
+                                      << QStringLiteral("Sie können nur jeweils eine Eintragung auf einmal löschen!");
     }
     void confirmDeleteEntry() {
         QFETCH(int, selected);
@@ -266,8 +277,9 @@ private Q_SLOTS:
         }
         QCOMPARE(raised, error);
         if (error.isEmpty())
-            QCOMPARE(m_messages->texts(Messages::Kind::Question),
-                     QStringList{QStringLiteral("Wollen Sie die ausgewählte Eintragung wirklich löschen?\n") + kDeleteLine});
+            QCOMPARE(
+                m_messages->texts(Messages::Kind::Question),
+                QStringList{QStringLiteral("Wollen Sie die ausgewählte Eintragung wirklich löschen?\n") + kDeleteLine});
         QCOMPARE(trNrOf(QStringLiteral("Grundlage")) == -1, deleted);
         QCOMPARE(rows(1, a).isEmpty(), deleted);
     }
@@ -280,7 +292,9 @@ private Q_SLOTS:
     void deleteAll() {
         QFETCH(bool, confirm);
         m_messages->answer(confirm);
-        Query list(db(), QStringLiteral("select * from tr where (tr.PersonNr = %1) order by tr.datum").arg(ClubFixture::kAnna));
+        Query list(
+            db(),
+            QStringLiteral("select * from tr where (tr.PersonNr = %1) order by tr.datum").arg(ClubFixture::kAnna));
         const std::vector<EntryReference> keys = Ops::EntryKeysOf(list);
         QCOMPARE(keys.size(), size_t(4));
         const int trBefore = trCount();
@@ -288,7 +302,8 @@ private Q_SLOTS:
         SilentProgress progress;
         QCOMPARE(Ops::DeleteAllEntries(db(), keys, progress), confirm);
         QCOMPARE(m_messages->texts(Messages::Kind::Question),
-                 QStringList{QStringLiteral("Wollen Sie die ausgewählten Daten auf diesem PC wirklich löschen?\n") + kDeleteLine});
+                 QStringList{QStringLiteral("Wollen Sie die ausgewählten Daten auf diesem PC wirklich löschen?\n") +
+                             kDeleteLine});
         if (confirm) {
             QCOMPARE(trCount(), trBefore - 4);
             // Paul keeps his row: only Anna's five (with the gap row) went.
@@ -337,11 +352,12 @@ private Q_SLOTS:
     void pasteRowsIntoSameEntry() {
         const int paul = sixRows();
         std::vector<RowReference> refs = Ops::RowReferences(QStringLiteral("TR_1"), 1, paul, {1, 2});
-        QCOMPARE(refs.front().Order, 2);  // last selected first
+        QCOMPARE(refs.front().Order, 2); // last selected first
         std::vector<RowReference *> clipboard{&refs[0], &refs[1]};
         QCOMPARE(Ops::PasteRows(db(), QStringLiteral("TR_1"), 1, paul, 0, clipboard), 2);
         QCOMPARE(dauerByOrder(paul), (QList<int>{10, 20, 0, 10, 20, 30, 40, 50}));
-        QCOMPARE(rows(1, paul).at(0).section(QLatin1Char(':'), 1), QStringLiteral("10:1:%1:r1").arg(ClubFixture::kValueLocker));
+        QCOMPARE(rows(1, paul).at(0).section(QLatin1Char(':'), 1),
+                 QStringLiteral("10:1:%1:r1").arg(ClubFixture::kValueLocker));
         // The references followed their rows.
         QCOMPARE(refs[0].Order, 4);
         QCOMPARE(refs[1].Order, 3);
@@ -382,7 +398,8 @@ private Q_SLOTS:
         m_messages->answer(answer);
         QString raised;
         try {
-            Ops::DeleteRows(db(), QStringLiteral("TR_1"), 1, paul, std::vector<int>(selection.begin(), selection.end()));
+            Ops::DeleteRows(db(), QStringLiteral("TR_1"), 1, paul,
+                            std::vector<int>(selection.begin(), selection.end()));
         } catch (const VelmoraError &e) {
             raised = e.message();
         }
@@ -390,7 +407,8 @@ private Q_SLOTS:
         QCOMPARE(orders(paul), remaining);
         if (error.isEmpty())
             QCOMPARE(m_messages->texts(Messages::Kind::Question),
-                     QStringList{QStringLiteral("Wollen Sie die ausgewählten Datensätze wirklich löschen?\n") + kDeleteLine});
+                     QStringList{QStringLiteral("Wollen Sie die ausgewählten Datensätze wirklich löschen?\n") +
+                                 kDeleteLine});
     }
 };
 

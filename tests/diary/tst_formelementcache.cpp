@@ -47,7 +47,8 @@ void TestFormElementCache::cleanup() {
 void TestFormElementCache::queryText() {
     const QString expected = QStringLiteral(
         "select FField.*,\n"
-        "       TrField.FeldName, TrField.Typ, TrField.DisplayMask, TrField.Strikt, TrField.Calculated, TrField.DisplayWidth,\n"
+        "       TrField.FeldName, TrField.Typ, TrField.DisplayMask, TrField.Strikt, TrField.Calculated, "
+        "TrField.DisplayWidth,\n"
         "       TrField.\"Left\", TrField.Top, TrField.Width, TrField.Height, TrField.PrefixLeft, TrField.PrefixTop, "
         "TrField.PostfixLeft, TrField.PostfixTop,\n"
         "       TrTable.Filename, TrTable.Grid, TrTable.Client\n"
@@ -73,12 +74,24 @@ void TestFormElementCache::elements_data() {
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("displayWidth");
     const int b = ClubFixture::kBlock;
-    QTest::newRow("Datum") << 0 << 0 << 0 << 1 << "T" << "Datum" << "" << 100 << 4 << 150 << 10;
-    QTest::newRow("Beschreibung") << 1 << 1 << 0 << 4 << "M" << "Beschreibung" << "" << 100 << 28 << 440 << 10;
-    QTest::newRow("Dauer") << 2 << 2 << b << 1 << "I" << "Dauer" << "Dauer" << 0 << 4 << 0 << 0;
-    QTest::newRow("Strecke") << 3 << 3 << b << 2 << "F" << "Strecke" << "Strecke" << 0 << 28 << 0 << 0;
-    QTest::newRow("Belastung") << 4 << 4 << b << 3 << "X" << "Belastung" << "Belastung" << 0 << 52 << 0 << 0;
-    QTest::newRow("Notiz") << 5 << 5 << b << 4 << "A" << "Notiz" << "Notiz" << 0 << 76 << 0 << 0;
+    QTest::newRow("Datum") << 0 << 0 << 0 << 1 << "T"
+                           << "Datum"
+                           << "" << 100 << 4 << 150 << 10;
+    QTest::newRow("Beschreibung") << 1 << 1 << 0 << 4 << "M"
+                                  << "Beschreibung"
+                                  << "" << 100 << 28 << 440 << 10;
+    QTest::newRow("Dauer") << 2 << 2 << b << 1 << "I"
+                           << "Dauer"
+                           << "Dauer" << 0 << 4 << 0 << 0;
+    QTest::newRow("Strecke") << 3 << 3 << b << 2 << "F"
+                             << "Strecke"
+                             << "Strecke" << 0 << 28 << 0 << 0;
+    QTest::newRow("Belastung") << 4 << 4 << b << 3 << "X"
+                               << "Belastung"
+                               << "Belastung" << 0 << 52 << 0 << 0;
+    QTest::newRow("Notiz") << 5 << 5 << b << 4 << "A"
+                           << "Notiz"
+                           << "Notiz" << 0 << 76 << 0 << 0;
 }
 
 void TestFormElementCache::elements() {
@@ -159,10 +172,11 @@ void TestFormElementCache::rebuildReplacesTheList() {
     const int other = ClubFixture::kForm + 1;
     // A second form with a ranged field, a field whose TRFIELD row is gone
     // (not joined, so not an element) and one row less in the first form.
-    exec(QStringLiteral("INSERT INTO FFIELD (FormularNr, \"Order\", TableNr, FeldNr, Prefix, Werte, Visible, \"Print\") "
-                        "VALUES (%1, 1, %2, 2, 'km', '10' || char(13) || char(10) || 'abc', 0, 1)")
-             .arg(other)
-             .arg(ClubFixture::kBlock));
+    exec(
+        QStringLiteral("INSERT INTO FFIELD (FormularNr, \"Order\", TableNr, FeldNr, Prefix, Werte, Visible, \"Print\") "
+                       "VALUES (%1, 1, %2, 2, 'km', '10' || char(13) || char(10) || 'abc', 0, 1)")
+            .arg(other)
+            .arg(ClubFixture::kBlock));
     exec(QStringLiteral("INSERT INTO FFIELD (FormularNr, \"Order\", TableNr, FeldNr) VALUES (%1, 2, %2, 9)")
              .arg(other)
              .arg(ClubFixture::kBlock));

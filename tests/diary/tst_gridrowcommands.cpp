@@ -16,12 +16,11 @@ using namespace velmora;
 using velmora::test::ClubFixture;
 
 namespace {
-constexpr int kGrid = ClubFixture::kBase + 10;  // grid block "TR_2"
+constexpr int kGrid = ClubFixture::kBase + 10; // grid block "TR_2"
 const QList<test::FieldSpec> kGridFields{{QStringLiteral("Wdh"), QStringLiteral("I")},
                                          {QStringLiteral("Zeit"), QStringLiteral("F")},
                                          {QStringLiteral("Art"), QStringLiteral("X")}};
-const QList<int> kRowCommands{EntryCommand::kCopy, EntryCommand::kPaste, EntryCommand::kDelete,
-                              EntryCommand::kNewLine};
+const QList<int> kRowCommands{EntryCommand::kCopy, EntryCommand::kPaste, EntryCommand::kDelete, EntryCommand::kNewLine};
 } // namespace
 
 class TestGridRowCommands : public QObject {
@@ -31,7 +30,7 @@ private:
     std::unique_ptr<ClubFixture> m_club;
     std::unique_ptr<test::MessageRecorder> m_messages;
     QWidget m_host;
-    QLineEdit *m_elsewhere = nullptr;  // a control outside the entry view
+    QLineEdit *m_elsewhere = nullptr; // a control outside the entry view
     int m_e1 = 0, m_e2 = 0;
     // The main window's clipboard of rows, as the hooks see it.
     std::vector<RowReference> m_clip;
@@ -93,7 +92,8 @@ private:
     // "Order:Wdh" of the entry's grid rows, in order.
     QString rows(int trNr) {
         Query q(db(), QStringLiteral("select \"Order\", Wdh from TR_2 where (SerienNr = 1) and (TrNr = %1) "
-                                     "order by \"Order\"").arg(trNr));
+                                     "order by \"Order\"")
+                          .arg(trNr));
         q.open();
         QStringList out;
         for (int r = 0; r < q.recordCount(); ++r)
@@ -126,12 +126,14 @@ private Q_SLOTS:
         test::AddBlock(db(), kGrid, QStringLiteral("TR_2"), true, kGridFields);
         test::UseBlock(db(), ClubFixture::kForm, 2, kGrid, {1, 2, 3}, 6, kGridFields);
         LoadFormElementCache(db(), nullptr);
-        m_e1 = 2;  // four grid rows, Wdh 10 to 13
-        m_e2 = 3;  // no grid rows: its view stores an empty first one
+        m_e1 = 2; // four grid rows, Wdh 10 to 13
+        m_e2 = 3; // no grid rows: its view stores an empty first one
         for (int order = 0; order < 4; ++order)
             test::InsertRow(db(), QStringLiteral("TR_2"),
-                            {{QStringLiteral("SerienNr"), 1}, {QStringLiteral("TrNr"), m_e1},
-                             {QStringLiteral("Order"), order}, {QStringLiteral("Wdh"), 10 + order}});
+                            {{QStringLiteral("SerienNr"), 1},
+                             {QStringLiteral("TrNr"), m_e1},
+                             {QStringLiteral("Order"), order},
+                             {QStringLiteral("Wdh"), 10 + order}});
         m_clip.clear();
         m_copies = 0;
         m_enabled.clear();
@@ -229,7 +231,7 @@ private Q_SLOTS:
         QCOMPARE(clipOrders(), QStringLiteral("TR_2/%1/3 TR_2/%1/1").arg(m_e1));
         QVERIFY(m_enabled.value(EntryCommand::kPaste));
         QVERIFY(m_handlers.value(EntryCommand::kPaste));
-        QCOMPARE(rows(m_e1), QStringLiteral("0:10 1:11 2:12 3:13"));  // copying changes nothing
+        QCOMPARE(rows(m_e1), QStringLiteral("0:10 1:11 2:12 3:13")); // copying changes nothing
         QVERIFY(m_messages->texts().isEmpty());
     }
 
@@ -238,10 +240,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("clipAfter");
         QTest::addColumn<int>("next");
-        QTest::newRow("one row at row 1") << QList<int>{1} << "0:10 1: 2:11 3:12 4:13" << "3 0" << 5;
-        QTest::newRow("as many as selected") << QList<int>{1, 2} << "0:10 1: 2: 3:11 4:12 5:13" << "4 0" << 6;
-        QTest::newRow("nothing selected: one row") << QList<int>{} << "0:10 1: 2:11 3:12 4:13" << "3 0" << 5;
-        QTest::newRow("at the last row") << QList<int>{3} << "0:10 1:11 2:12 3: 4:13" << "2 0" << 5;
+        QTest::newRow("one row at row 1") << QList<int>{1} << "0:10 1: 2:11 3:12 4:13"
+                                          << "3 0" << 5;
+        QTest::newRow("as many as selected") << QList<int>{1, 2} << "0:10 1: 2: 3:11 4:12 5:13"
+                                             << "4 0" << 6;
+        QTest::newRow("nothing selected: one row") << QList<int>{} << "0:10 1: 2:11 3:12 4:13"
+                                                   << "3 0" << 5;
+        QTest::newRow("at the last row") << QList<int>{3} << "0:10 1:11 2:12 3: 4:13"
+                                         << "2 0" << 5;
     }
     void newLineInsertsRowsAtTheCurrentRow() {
         QFETCH(QList<int>, selected);
@@ -276,8 +282,10 @@ private Q_SLOTS:
         QTest::addColumn<bool>("other");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("clipAfter");
-        QTest::newRow("same entry, at row 0") << false << "0:11 1:13 2:10 3:11 4:12 5:13" << "5 3";
-        QTest::newRow("another entry") << true << "0:11 1:13 2:" << "3 1";
+        QTest::newRow("same entry, at row 0") << false << "0:11 1:13 2:10 3:11 4:12 5:13"
+                                              << "5 3";
+        QTest::newRow("another entry") << true << "0:11 1:13 2:"
+                                       << "3 1";
     }
     void pasteRowsIntoThisOrAnotherEntry() {
         QFETCH(bool, other);

@@ -16,7 +16,7 @@ private Q_SLOTS:
         m_inst = std::make_unique<test::TempInstallation>();
         ClubFixture club(m_inst->db());
         m_rows = std::make_unique<Cursor>(m_inst->db(), QStringLiteral("TR_1"));
-        m_rows->open();  // by SerienNr;TrNr;Order: Dauer 60, 15, 45, 120, 50, 30
+        m_rows->open(); // by SerienNr;TrNr;Order: Dauer 60, 15, 45, 120, 50, 30
         m_bar = std::make_unique<TDBScrollBar>();
         m_bar->setRange(0, 200);
         m_bar->setDataField(QStringLiteral("Dauer"));

@@ -14,7 +14,7 @@ using velmora::test::ClubFixture;
 
 namespace {
 constexpr int kAerger = ClubFixture::kBase + 30;  // "Ärger", status T
-constexpr int kStrasse = ClubFixture::kBase + 31;  // "ßmann" would be odd; "Straßer", status T
+constexpr int kStrasse = ClubFixture::kBase + 31; // "ßmann" would be odd; "Straßer", status T
 
 void typeChar(QWidget *w, QChar c) {
     QKeyEvent press(QEvent::KeyPress, int(c.toUpper().unicode()), Qt::NoModifier, QString(c));

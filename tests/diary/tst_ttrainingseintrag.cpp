@@ -1,7 +1,7 @@
+#include "diary/EntryFixture.h"
 #include "diary/EntryRules.h"
 #include "diary/TTrainingseintrag.h"
 #include "diary/TTrainingselement.h"
-#include "diary/EntryFixture.h"
 #include "store/Query.h"
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
@@ -17,12 +17,14 @@ using namespace velmora;
 using velmora::test::ClubFixture;
 
 namespace {
-constexpr int kGrid = ClubFixture::kBase + 10;  // grid block "TR_2"
+constexpr int kGrid = ClubFixture::kBase + 10; // grid block "TR_2"
 const QList<test::FieldSpec> kGridFields{{QStringLiteral("Wdh"), QStringLiteral("I")},
                                          {QStringLiteral("Zeit"), QStringLiteral("F")},
                                          {QStringLiteral("Art"), QStringLiteral("X")}};
 
-QString name(int form, int order, int table, int feld) { return TTREListEntry::MakeName(form, order, table, feld); }
+QString name(int form, int order, int table, int feld) {
+    return TTREListEntry::MakeName(form, order, table, feld);
+}
 } // namespace
 
 class TestTTrainingseintrag : public QObject {
@@ -64,7 +66,9 @@ private:
         return q.value(0).toInt();
     }
     QVariant fieldValue(int tableNr, int order, const QString &column) {
-        Query q(db(), QStringLiteral("select * from TRFIELD where (TableNr = %1) and (\"Order\" = %2)").arg(tableNr).arg(order));
+        Query q(
+            db(),
+            QStringLiteral("select * from TRFIELD where (TableNr = %1) and (\"Order\" = %2)").arg(tableNr).arg(order));
         q.open();
         return q.value(column);
     }
@@ -87,16 +91,21 @@ private Q_SLOTS:
         m_club = std::make_unique<ClubFixture>(db());
         m_messages = std::make_unique<test::MessageRecorder>();
         db().execLocal(QStringLiteral("update TRFIELD set \"Left\" = 100, Width = 100, Height = 20, PrefixLeft = 20, "
-                                      "PrefixTop = Top + 2 where TableNr = %1").arg(ClubFixture::kBlock));
+                                      "PrefixTop = Top + 2 where TableNr = %1")
+                           .arg(ClubFixture::kBlock));
         // Dauer takes 0 to 300 in the form.
         db().execLocal(QStringLiteral("update FFIELD set Werte = '0\n300' where (FormularNr = %1) and (TableNr = %2) "
-                                      "and (FeldNr = 1)").arg(ClubFixture::kForm).arg(ClubFixture::kBlock));
+                                      "and (FeldNr = 1)")
+                           .arg(ClubFixture::kForm)
+                           .arg(ClubFixture::kBlock));
         test::AddBlock(db(), kGrid, QStringLiteral("TR_2"), true, kGridFields);
         test::UseBlock(db(), ClubFixture::kForm, 2, kGrid, {1, 2, 3}, 6, kGridFields);
         for (int i = 0; i < 2; ++i)
             test::InsertRow(db(), QStringLiteral("TRuseVAL"),
-                            {{QStringLiteral("FormularNr"), ClubFixture::kForm}, {QStringLiteral("TableNr"), kGrid},
-                             {QStringLiteral("FeldNr"), 3}, {QStringLiteral("ValueNr"), ClubFixture::kValueLocker + i},
+                            {{QStringLiteral("FormularNr"), ClubFixture::kForm},
+                             {QStringLiteral("TableNr"), kGrid},
+                             {QStringLiteral("FeldNr"), 3},
+                             {QStringLiteral("ValueNr"), ClubFixture::kValueLocker + i},
                              {QStringLiteral("Order"), i + 1}});
         LoadFormElementCache(db(), nullptr);
         // Entries 2 and 3 of the club: rows 0 and 1 in TR_1, and row 0.
@@ -132,12 +141,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("feld");
         QTest::addColumn<QString>("className");
         QTest::addColumn<QString>("prefix");
-        QTest::newRow("Datum, header: edit without label") << 0 << 0 << 1 << "velmora::TDBEdit" << "";
-        QTest::newRow("Beschreibung, header: memo named without F") << 0 << 1 << 4 << "velmora::TDBMemo" << "";
-        QTest::newRow("Dauer: range edit with label") << ClubFixture::kBlock << 2 << 1 << "velmora::TDBEdit" << "Dauer";
-        QTest::newRow("Belastung: pick list with label") << ClubFixture::kBlock << 4 << 3 << "velmora::TDBLookupComboBox"
-                                                         << "Belastung";
-        QTest::newRow("Notiz: edit with label") << ClubFixture::kBlock << 5 << 4 << "velmora::TDBEdit" << "Notiz";
+        QTest::newRow("Datum, header: edit without label") << 0 << 0 << 1 << "velmora::TDBEdit"
+                                                           << "";
+        QTest::newRow("Beschreibung, header: memo named without F") << 0 << 1 << 4 << "velmora::TDBMemo"
+                                                                    << "";
+        QTest::newRow("Dauer: range edit with label") << ClubFixture::kBlock << 2 << 1 << "velmora::TDBEdit"
+                                                      << "Dauer";
+        QTest::newRow("Belastung: pick list with label")
+            << ClubFixture::kBlock << 4 << 3 << "velmora::TDBLookupComboBox"
+            << "Belastung";
+        QTest::newRow("Notiz: edit with label") << ClubFixture::kBlock << 5 << 4 << "velmora::TDBEdit"
+                                                << "Notiz";
     }
     void cardControlsByTypeCode() {
         QFETCH(int, tableNr);
@@ -155,7 +169,7 @@ private Q_SLOTS:
         QVERIFY(control->inherits(qPrintable(className)));
         QLabel *label = p->findChild<QLabel *>(QStringLiteral("P") + n);
         QCOMPARE(label != nullptr, !prefix.isEmpty());
-        QVERIFY(!p->findChild<QLabel *>(QStringLiteral("O") + n));  // no postfix texts in the club
+        QVERIFY(!p->findChild<QLabel *>(QStringLiteral("O") + n)); // no postfix texts in the club
         if (label) {
             QCOMPARE(label->text(), prefix);
             QCOMPARE(label->pos(), QPoint(20, 4 + 24 * (feld - 1) + 2));
@@ -166,11 +180,12 @@ private Q_SLOTS:
     void pickListOffersTheFormsValues() {
         auto v = view(m_e1);
         auto *box = panel(*v, ClubFixture::kBlock)
-                        ->findChild<TDBLookupComboBox *>(QStringLiteral("F") + name(ClubFixture::kForm, 4, ClubFixture::kBlock, 3));
+                        ->findChild<TDBLookupComboBox *>(QStringLiteral("F") +
+                                                         name(ClubFixture::kForm, 4, ClubFixture::kBlock, 3));
         QVERIFY(box);
         QCOMPARE(box->count(), 2);
         QCOMPARE(box->itemText(0), QStringLiteral("locker"));
-        QCOMPARE(box->currentText(), QStringLiteral("locker"));  // row 0 of the entry
+        QCOMPARE(box->currentText(), QStringLiteral("locker")); // row 0 of the entry
         QCOMPARE(box->keyValue().toInt(), ClubFixture::kValueLocker);
     }
 
@@ -191,11 +206,12 @@ private Q_SLOTS:
         QCOMPARE(p->firstControl(), grid);
         QCOMPARE(grid->geometry(), p->rect());
         CursorModel *model = grid->cursorModel();
-        QCOMPARE(model->columnCount(), 3);  // the key columns are hidden
+        QCOMPARE(model->columnCount(), 3); // the key columns are hidden
         QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Wdh"));
         const int artColumn = model->columnOfField(QStringLiteral("Art"));
         const QModelIndex cell = model->index(0, artColumn);
-        QCOMPARE(static_cast<QStyledItemDelegate *>(grid->itemDelegateForColumn(artColumn))->displayText(model->data(cell), QLocale()),
+        QCOMPARE(static_cast<QStyledItemDelegate *>(grid->itemDelegateForColumn(artColumn))
+                     ->displayText(model->data(cell), QLocale()),
                  QStringLiteral("intensiv"));
         // The in-grid pick-list control waits hidden and shows over its cell.
         QCOMPARE(p->gridPickLists().size(), 3);
@@ -209,8 +225,8 @@ private Q_SLOTS:
     }
 
     void commitWritesWeekAndFirstBlockRow() {
-        const int e = m_club->addEntry(ClubFixture::kAnna, 2, QDateTime(QDate(2026, 3, 4), QTime(9, 0)),
-                                       QStringLiteral("neu"));
+        const int e =
+            m_club->addEntry(ClubFixture::kAnna, 2, QDateTime(QDate(2026, 3, 4), QTime(9, 0)), QStringLiteral("neu"));
         auto v = view(e);
         QCOMPARE(panel(*v, ClubFixture::kBlock)->table()->state(), Cursor::State::Insert);
         auto *memo = v->findChild<QPlainTextEdit *>(name(ClubFixture::kForm, 1, 0, 4));
@@ -218,7 +234,7 @@ private Q_SLOTS:
         memo->setFocus();
         memo->moveCursor(QTextCursor::End);
         QTest::keyClicks(memo, QStringLiteral(" und mehr"));
-        QVERIFY(v->commit(false));  // the header had unsaved changes
+        QVERIFY(v->commit(false)); // the header had unsaved changes
         Query tr(db(), QStringLiteral("select * from TR where TrNr = %1").arg(e));
         tr.open();
         QCOMPARE(tr.asString(QStringLiteral("Beschreibung")), QStringLiteral("neu und mehr"));
@@ -232,7 +248,7 @@ private Q_SLOTS:
             QCOMPARE(rows.asInt(QStringLiteral("Order")), 0);
             QCOMPARE(rows.asInt(QStringLiteral("SerienNr")), 1);
         }
-        QVERIFY(!v->commit(false));  // nothing changed since
+        QVERIFY(!v->commit(false)); // nothing changed since
         QVERIFY(m_messages->texts().isEmpty());
     }
 
@@ -241,7 +257,8 @@ private Q_SLOTS:
         TTrainingselement *lauf = panel(*v, ClubFixture::kBlock);
         QCOMPARE(lauf->nextRowNumber(), 2);
         const QList<QWidget *> before = v->findChildren<QWidget *>();
-        auto *dauer = lauf->findChild<TDBEdit *>(QStringLiteral("F") + name(ClubFixture::kForm, 2, ClubFixture::kBlock, 1));
+        auto *dauer =
+            lauf->findChild<TDBEdit *>(QStringLiteral("F") + name(ClubFixture::kForm, 2, ClubFixture::kBlock, 1));
         QCOMPARE(dauer->text(), QStringLiteral("60"));
         v->commit(false);
         v->reKey(1, m_e2, false, ClubFixture::kAnna);
@@ -262,7 +279,8 @@ private Q_SLOTS:
             QCOMPARE(p->table()->state(), Cursor::State::Browse);
             QVERIFY(p->table()->isReadOnly());
         }
-        auto *dauer = v->findChild<TDBEdit *>(QStringLiteral("F") + name(ClubFixture::kForm, 2, ClubFixture::kBlock, 1));
+        auto *dauer =
+            v->findChild<TDBEdit *>(QStringLiteral("F") + name(ClubFixture::kForm, 2, ClubFixture::kBlock, 1));
         QCOMPARE(dauer->palette().color(QPalette::Base), dauer->palette().color(QPalette::Button));
         QVERIFY(dauer->QLineEdit::isReadOnly());
         QTest::keyClicks(dauer, QStringLiteral("9"));
@@ -282,19 +300,21 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(int, stored);
         auto v = view(m_e1);
-        auto *dauer = v->findChild<TDBEdit *>(QStringLiteral("F") + name(ClubFixture::kForm, 2, ClubFixture::kBlock, 1));
+        auto *dauer =
+            v->findChild<TDBEdit *>(QStringLiteral("F") + name(ClubFixture::kForm, 2, ClubFixture::kBlock, 1));
         dauer->setFocus();
         dauer->selectAll();
         QTest::keyClicks(dauer, typed);
         v->commit(false);
-        QCOMPARE(count(QStringLiteral("select Dauer from TR_1 where (TrNr = %1) and (\"Order\" = 0)").arg(m_e1)), stored);
+        QCOMPARE(count(QStringLiteral("select Dauer from TR_1 where (TrNr = %1) and (\"Order\" = 0)").arg(m_e1)),
+                 stored);
         QCOMPARE(dauer->text(), QString::number(stored));
         QVERIFY(m_messages->texts().isEmpty());
     }
 
     void failingPostAtCommitIsReportedAndCancelled() {
-        const int e = m_club->addEntry(ClubFixture::kAnna, 2, QDateTime(QDate(2026, 3, 4), QTime(9, 0)),
-                                       QStringLiteral("neu"));
+        const int e =
+            m_club->addEntry(ClubFixture::kAnna, 2, QDateTime(QDate(2026, 3, 4), QTime(9, 0)), QStringLiteral("neu"));
         auto v = view(e);
         // Another window stored the row the view is about to insert.
         m_club->addBlockRow(e, 0, 10, 1.0, ClubFixture::kValueLocker, QStringLiteral("anders"));
@@ -352,22 +372,25 @@ private Q_SLOTS:
         };
         v.build();
         v.show();
-        auto *box = v.findChild<TDBLookupComboBox *>(QStringLiteral("F") + name(ClubFixture::kForm, 4, ClubFixture::kBlock, 3));
+        auto *box =
+            v.findChild<TDBLookupComboBox *>(QStringLiteral("F") + name(ClubFixture::kForm, 4, ClubFixture::kBlock, 3));
         QTest::keyClick(box, Qt::Key_Return, Qt::ShiftModifier);
         QCOMPARE(calls.size(), 1);
-        QCOMPARE(calls[0], (QVariantList{ClubFixture::kForm, ClubFixture::kBlock, 3, QStringLiteral("Belastung"), person,
-                                         editorReadOnly}));
+        QCOMPARE(calls[0], (QVariantList{ClubFixture::kForm, ClubFixture::kBlock, 3, QStringLiteral("Belastung"),
+                                         person, editorReadOnly}));
     }
 
     void layoutDragAndKeysAreSavedToTheirFieldRows() {
-        layoutForm(ClubFixture::kBlock, {{QStringLiteral("Dauer")}, {QStringLiteral("Strecke")}, {QStringLiteral("Belastung")},
+        layoutForm(ClubFixture::kBlock, {{QStringLiteral("Dauer")},
+                                         {QStringLiteral("Strecke")},
+                                         {QStringLiteral("Belastung")},
                                          {QStringLiteral("Notiz")}});
         {
             auto v = view(m_e1, false, 0, true);
             QCOMPARE(int(v->panels().size()), 1);
             TTrainingselement *p = v->panels()[0];
             QVERIFY(!p->isHeader());
-            QCOMPARE(p->height(), 80);  // the stored height is not applied in layout mode
+            QCOMPARE(p->height(), 80); // the stored height is not applied in layout mode
             auto *strecke = p->findChild<QWidget *>(QStringLiteral("F") + name(0, 1, ClubFixture::kBlock, 2));
             QVERIFY(strecke);
             QCOMPARE(strecke->geometry(), QRect(100, 28, 100, 20));
@@ -381,7 +404,7 @@ private Q_SLOTS:
             QCOMPARE(dauer->geometry(), QRect(101, 4, 100, 21));
             auto *label = p->findChild<QLabel *>(QStringLiteral("P") + name(0, 3, ClubFixture::kBlock, 4));
             QVERIFY(label);
-            QTest::keyClick(label, Qt::Key_Left, Qt::ControlModifier);  // labels take only the mouse
+            QTest::keyClick(label, Qt::Key_Left, Qt::ControlModifier); // labels take only the mouse
             p->setPanelSize(QSize(500, 120));
             v->saveLayout();
         }
@@ -391,7 +414,8 @@ private Q_SLOTS:
         QCOMPARE(fieldValue(ClubFixture::kBlock, 1, QStringLiteral("Height")).toInt(), 21);
         QCOMPARE(fieldValue(ClubFixture::kBlock, 3, QStringLiteral("Left")).toInt(), 100);
         QCOMPARE(fieldValue(ClubFixture::kBlock, 4, QStringLiteral("PrefixLeft")).toInt(), 20);
-        Query block(db(), QStringLiteral("select Height, Width from TRTABLE where TableNr = %1").arg(ClubFixture::kBlock));
+        Query block(db(),
+                    QStringLiteral("select Height, Width from TRTABLE where TableNr = %1").arg(ClubFixture::kBlock));
         block.open();
         QCOMPARE(block.asInt(QStringLiteral("Height")), 120);
         QCOMPARE(block.asInt(QStringLiteral("Width")), 500);
@@ -401,8 +425,9 @@ private Q_SLOTS:
         // A form that shows only Notiz and Strecke, in that order.
         const int form = ClubFixture::kForm + 1;
         test::UseBlock(db(), form, 0, 0, {1}, 0);
-        test::UseBlock(db(), form, 1, ClubFixture::kBlock, {4, 2}, 1,
-                       {{}, {QStringLiteral("Strecke"), QStringLiteral("F")}, {}, {QStringLiteral("Notiz"), QStringLiteral("A")}});
+        test::UseBlock(
+            db(), form, 1, ClubFixture::kBlock, {4, 2}, 1,
+            {{}, {QStringLiteral("Strecke"), QStringLiteral("F")}, {}, {QStringLiteral("Notiz"), QStringLiteral("A")}});
         LoadFormElementCache(db(), nullptr);
         {
             auto v = view(m_e1, false, form, false, true);
@@ -434,7 +459,7 @@ private Q_SLOTS:
             const int charWidth = grid->fontMetrics().horizontalAdvance(QLatin1Char('0'));
             const int zeit = grid->cursorModel()->columnOfField(QStringLiteral("Zeit"));
             grid->horizontalHeader()->resizeSection(zeit, 25 * charWidth + 8);
-            QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);  // sizes the grid, not the panel
+            QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier); // sizes the grid, not the panel
             v->saveLayout();
         }
         QCOMPARE(fieldValue(kGrid, 2, QStringLiteral("DisplayWidth")).toInt(), 25);

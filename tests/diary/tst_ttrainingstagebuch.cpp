@@ -32,14 +32,15 @@ namespace {
 struct ViewLog {
     QList<EntryViewParams> created;
     QList<int> reKeyed;  // TrNr
-    QList<bool> commits;  // the freeing argument
+    QList<bool> commits; // the freeing argument
     int builds = 0;
-    bool headerChanged = false;  // what the next commit reports
+    bool headerChanged = false; // what the next commit reports
 };
 
 class FakeEntryView : public EntryView {
 public:
-    FakeEntryView(QWidget *parent, const EntryViewParams &p, ViewLog &log) : EntryView(parent), m_params(p), m_log(log) {
+    FakeEntryView(QWidget *parent, const EntryViewParams &p, ViewLog &log)
+        : EntryView(parent), m_params(p), m_log(log) {
         setFocusPolicy(Qt::StrongFocus);
     }
     void build() override { ++m_log.builds; }
@@ -61,7 +62,9 @@ private:
     ViewLog &m_log;
 };
 
-QString shortDate(const QDate &d) { return QLocale(QLocale::German, QLocale::Germany).toString(d, QLocale::ShortFormat); }
+QString shortDate(const QDate &d) {
+    return QLocale(QLocale::German, QLocale::Germany).toString(d, QLocale::ShortFormat);
+}
 
 } // namespace
 
@@ -172,15 +175,17 @@ void TestTTrainingstagebuch::captionAndRows_data() {
     QTest::addColumn<QDate>("to");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QStringList>("texts");
-    QTest::newRow("plans of Anna") << 3 << QDate() << QDate() << "SOLL (Plan) von Anna Berg [-] " << QStringList{"Plan Montag"};
-    QTest::newRow("protocols from a date") << 2 << QDate(2026, 1, 7) << QDate()
-                                           << "IST (Protokoll) von Anna Berg [07.01.26-] "
-                                           << QStringList{"Intervalle", "Langer Lauf"};
-    QTest::newRow("protocols up to a date") << 2 << QDate() << QDate(2026, 1, 7)
-                                            << "IST (Protokoll) von Anna Berg [-07.01.26] "
-                                            << QStringList{"Grundlage", "Intervalle"};
-    QTest::newRow("week protocols, both dates") << 12 << QDate(2026, 1, 5) << QDate(2026, 1, 11)
-                                                << "IST (Protokoll) von Anna Berg [05.01.26-11.01.26]  WOCHE" << QStringList{};
+    QTest::newRow("plans of Anna") << 3 << QDate() << QDate() << "SOLL (Plan) von Anna Berg [-] "
+                                   << QStringList{"Plan Montag"};
+    QTest::newRow("protocols from a date")
+        << 2 << QDate(2026, 1, 7) << QDate() << "IST (Protokoll) von Anna Berg [07.01.26-] "
+        << QStringList{"Intervalle", "Langer Lauf"};
+    QTest::newRow("protocols up to a date")
+        << 2 << QDate() << QDate(2026, 1, 7) << "IST (Protokoll) von Anna Berg [-07.01.26] "
+        << QStringList{"Grundlage", "Intervalle"};
+    QTest::newRow("week protocols, both dates")
+        << 12 << QDate(2026, 1, 5) << QDate(2026, 1, 11) << "IST (Protokoll) von Anna Berg [05.01.26-11.01.26]  WOCHE"
+        << QStringList{};
 }
 
 void TestTTrainingstagebuch::captionAndRows() {
@@ -210,11 +215,12 @@ void TestTTrainingstagebuch::levelAndKindMenus_data() {
     QTest::addColumn<int>("rows");
     QTest::newRow("week") << QStringList{"miWoche"} << 12 << "IST (Protokoll) von Anna Berg [-]  WOCHE" << 0;
     QTest::newRow("cycle") << QStringList{"miZyklus"} << 22 << "IST (Protokoll) von Anna Berg [-]  ZYKLUS" << 0;
-    QTest::newRow("cycle plan") << QStringList{"miZyklus", "miSoll"} << 23 << "SOLL (Plan) von Anna Berg [-]  ZYKLUS" << 0;
+    QTest::newRow("cycle plan") << QStringList{"miZyklus", "miSoll"} << 23 << "SOLL (Plan) von Anna Berg [-]  ZYKLUS"
+                                << 0;
     QTest::newRow("back to day plans") << QStringList{"miWoche", "miSoll", "miDetails"} << 3
                                        << "SOLL (Plan) von Anna Berg [-] " << 1;
-    QTest::newRow("ticked item changes nothing") << QStringList{"miIst", "miDetails"} << 2
-                                                 << "IST (Protokoll) von Anna Berg [-] " << 3;
+    QTest::newRow("ticked item changes nothing")
+        << QStringList{"miIst", "miDetails"} << 2 << "IST (Protokoll) von Anna Berg [-] " << 3;
 }
 
 void TestTTrainingstagebuch::levelAndKindMenus() {
@@ -250,7 +256,7 @@ void TestTTrainingstagebuch::savedFilterAndNone() {
     w->cbxFilter->setCurrentIndex(1);
     Q_EMIT w->cbxFilter->activated(1);
     QVERIFY(w->FilterChanged);
-    QCOMPARE(w->windowTitle(), QStringLiteral("IST (Protokoll) von Anna Berg [-] "));  // not yet rebuilt
+    QCOMPARE(w->windowTitle(), QStringLiteral("IST (Protokoll) von Anna Berg [-] ")); // not yet rebuilt
     w->dbgTr->setFocus();
     QTRY_VERIFY(w->dbgTr->hasFocus());
     QCOMPARE(w->FilterNr, ClubFixture::kFilter);
@@ -301,7 +307,8 @@ void TestTTrainingstagebuch::sameFilterNamesApplyTheChosenOne() {
 }
 
 void TestTTrainingstagebuch::relativeFilterDates() {
-    Statement st(db(), QStringLiteral("UPDATE \"FILTER\" SET Relativ = 1, Von = -14, Bis = 0, Art = 3 WHERE FilterNr = ?"));
+    Statement st(db(),
+                 QStringLiteral("UPDATE \"FILTER\" SET Relativ = 1, Von = -14, Bis = 0, Art = 3 WHERE FilterNr = ?"));
     st.bind(1, ClubFixture::kFilter);
     st.step();
     TTrainingstagebuch *w = open(2, ClubFixture::kAnna, QStringLiteral("Anna Berg"));
@@ -317,12 +324,13 @@ void TestTTrainingstagebuch::relativeFilterDates() {
     w->cbxVon1->setChecked(true);
     w->cbxBis1->setChecked(true);
     w->tbFilterExit();
-    QCOMPARE(w->windowTitle(), QStringLiteral("SOLL (Plan) [Ausdauer][%1-%2] ").arg(shortDate(today.addDays(-14)), shortDate(today)));
+    QCOMPARE(w->windowTitle(),
+             QStringLiteral("SOLL (Plan) [Ausdauer][%1-%2] ").arg(shortDate(today.addDays(-14)), shortDate(today)));
 }
 
 void TestTTrainingstagebuch::untickedPickersGiveNoDateLine() {
-    TTrainingstagebuch *w = open(2, ClubFixture::kAnna, QStringLiteral("Anna Berg"), false, QDate(2026, 1, 7),
-                                 QDate(2026, 1, 7));
+    TTrainingstagebuch *w =
+        open(2, ClubFixture::kAnna, QStringLiteral("Anna Berg"), false, QDate(2026, 1, 7), QDate(2026, 1, 7));
     QCOMPARE(w->SelectionLines.size(), 3);
     QCOMPARE(w->quTr->rowCount(), 1);
     w->cbxVon1->setChecked(false);
@@ -457,15 +465,15 @@ void TestTTrainingstagebuch::commandsFollowActivation() {
     QCOMPARE(enabled("miExport0"), hooks);
     QCOMPARE(enabled("miDel1"), hooks && !readOnly);
     QCOMPARE(enabled("miCopy1"), hooks);
-    QVERIFY(!enabled("miPaste1"));  // nothing copied yet
+    QVERIFY(!enabled("miPaste1")); // nothing copied yet
     QVERIFY(m_main->action(QStringLiteral("miDetail1"))->isVisible());
     if (hooks && !readOnly) {
         m_main->action(QStringLiteral("miPaste2"))->trigger();
         QCOMPARE(newEntries, 1);
     }
     w->FormDeactivate();
-    for (const char *name : {"miClose2", "miPrint1", "miPage1", "miRefresh1", "miPaste2", "miExport0", "miDel1", "miCopy1",
-                             "miPaste1", "miDetail1", "miOverview1"})
+    for (const char *name : {"miClose2", "miPrint1", "miPage1", "miRefresh1", "miPaste2", "miExport0", "miDel1",
+                             "miCopy1", "miPaste1", "miDetail1", "miOverview1"})
         QVERIFY2(!enabled(name), name);
     w->FormActivate();
     QVERIFY(enabled("miClose2"));
@@ -581,7 +589,7 @@ void TestTTrainingstagebuch::closing() {
     QList<int> saved;
     w->saveLayout = [&saved, this](EntryView *view) {
         saved << view->params().trNr;
-        QCOMPARE(FormElementCache().Count(), 0);  // reloaded only afterwards
+        QCOMPARE(FormElementCache().Count(), 0); // reloaded only afterwards
     };
     w->initialise(single);
     if (!single)

@@ -79,17 +79,30 @@ void TestTTREList::werte_data() {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<double>("smallest");
     QTest::addColumn<double>("largest");
-    QTest::newRow("empty memo: no list") << "F" << "" << false << QStringList() << 0.0 << 0.0;
-    QTest::newRow("10 and abc") << "F" << "10\r\nabc" << true << QStringList{"10", "abc"} << 10.0 << 0.0;
-    QTest::newRow("range with final break") << "I" << "1\r\n5\r\n" << true << QStringList{"1", "5"} << 1.0 << 5.0;
-    QTest::newRow("comma and point") << "Z" << "2,5\n7.5" << true << QStringList{"2,5", "7.5"} << 2.5 << 7.5;
-    QTest::newRow("negative, blanks") << "N" << " -3 \r 12" << true << QStringList{" -3 ", " 12"} << -3.0 << 12.0;
-    QTest::newRow("one line only") << "S" << "7" << true << QStringList{"7"} << 7.0 << 0.0;
-    QTest::newRow("empty first line") << "F" << "\r\n9" << true << QStringList{"", "9"} << 0.0 << 9.0;
-    QTest::newRow("a lone break is one empty line") << "N" << "\r\n" << true << QStringList{""} << 0.0 << 0.0;
-    QTest::newRow("no range code") << "A" << "3\r\n9" << true << QStringList{"3", "9"} << 0.0 << 0.0;
-    QTest::newRow("choice list") << "C" << "rot\r\ngrün\r\nblau" << true << QStringList{"rot", "grün", "blau"} << 0.0 << 0.0;
-    QTest::newRow("lower-case code") << "f" << "1\r\n2" << true << QStringList{"1", "2"} << 0.0 << 0.0;
+    QTest::newRow("empty memo: no list") << "F"
+                                         << "" << false << QStringList() << 0.0 << 0.0;
+    QTest::newRow("10 and abc") << "F"
+                                << "10\r\nabc" << true << QStringList{"10", "abc"} << 10.0 << 0.0;
+    QTest::newRow("range with final break") << "I"
+                                            << "1\r\n5\r\n"
+                                            << true << QStringList{"1", "5"} << 1.0 << 5.0;
+    QTest::newRow("comma and point") << "Z"
+                                     << "2,5\n7.5" << true << QStringList{"2,5", "7.5"} << 2.5 << 7.5;
+    QTest::newRow("negative, blanks") << "N"
+                                      << " -3 \r 12" << true << QStringList{" -3 ", " 12"} << -3.0 << 12.0;
+    QTest::newRow("one line only") << "S"
+                                   << "7" << true << QStringList{"7"} << 7.0 << 0.0;
+    QTest::newRow("empty first line") << "F"
+                                      << "\r\n9" << true << QStringList{"", "9"} << 0.0 << 9.0;
+    QTest::newRow("a lone break is one empty line") << "N"
+                                                    << "\r\n"
+                                                    << true << QStringList{""} << 0.0 << 0.0;
+    QTest::newRow("no range code") << "A"
+                                   << "3\r\n9" << true << QStringList{"3", "9"} << 0.0 << 0.0;
+    QTest::newRow("choice list") << "C"
+                                 << "rot\r\ngrün\r\nblau" << true << QStringList{"rot", "grün", "blau"} << 0.0 << 0.0;
+    QTest::newRow("lower-case code") << "f"
+                                     << "1\r\n2" << true << QStringList{"1", "2"} << 0.0 << 0.0;
 }
 
 void TestTTREList::werte() {
@@ -101,7 +114,7 @@ void TestTTREList::werte() {
     QFETCH(double, largest);
     TTREListEntry e;
     e.Typ = typ.at(0);
-    e.Smallest = e.Largest = 99;  // leftovers of an earlier list must go
+    e.Smallest = e.Largest = 99; // leftovers of an earlier list must go
     e.SetWerte(memo);
     QCOMPARE(e.Werte.has_value(), hasWerte);
     if (hasWerte)
@@ -169,7 +182,7 @@ void TestTTREList::cursor() {
     QCOMPARE(keys(seen), delivered);
     QCOMPARE(keys(list.BlockElements(form, table)), delivered);
     if (delivered.isEmpty())
-        QCOMPARE(list.Current(), nullptr);  // the cursor went past the list
+        QCOMPARE(list.Current(), nullptr); // the cursor went past the list
 }
 
 void TestTTREList::lookupsSortFirst() {

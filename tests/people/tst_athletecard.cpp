@@ -121,7 +121,7 @@ void TestAthleteCard::newRowDefaults() {
     QCOMPARE(row.value(QStringLiteral("Sex")).toString(), QStringLiteral("F"));
     QVERIFY(row.value(QStringLiteral("Timestamp")).toDateTime() >= before);
     QVERIFY(row.value(QStringLiteral("Paßwort")).isNull());
-    QVERIFY(!card.person().isOpen());  // a new person's card closes its tables
+    QVERIFY(!card.person().isOpen()); // a new person's card closes its tables
 }
 
 void TestAthleteCard::firstGroupKeepsItsCoach() {
@@ -143,7 +143,7 @@ void TestAthleteCard::trainerFollowsGroup() {
         card.person().setValue(QStringLiteral("TrainerNr"), ClubFixture::kOtto);
         card.finish(QString(), {});
         QCOMPARE(personRow(db(), ClubFixture::kAnna).value(QStringLiteral("TrainerNr")).toInt(), ClubFixture::kCoach);
-        QCOMPARE(card.person().state(), Cursor::State::Edit);  // an existing card goes on editing
+        QCOMPARE(card.person().state(), Cursor::State::Edit); // an existing card goes on editing
     }
     AthleteCard card(db(), 1);
     card.open(existing(ClubFixture::kAnna));
@@ -151,8 +151,8 @@ void TestAthleteCard::trainerFollowsGroup() {
     card.finish(QString(), {});
     const QVariantMap row = personRow(db(), ClubFixture::kAnna);
     QCOMPARE(row.value(QStringLiteral("GruppenNr")).toInt(), ClubFixture::kSenioren);
-    QCOMPARE(row.value(QStringLiteral("TrainerNr")).toInt(), 0);  // Senioren has no coach
-    QCOMPARE(row.value(QStringLiteral("Sex")).toString(), QStringLiteral("F"));  // no choice: unchanged
+    QCOMPARE(row.value(QStringLiteral("TrainerNr")).toInt(), 0);                // Senioren has no coach
+    QCOMPARE(row.value(QStringLiteral("Sex")).toString(), QStringLiteral("F")); // no choice: unchanged
 }
 
 void TestAthleteCard::sharedTelephoneSharesOneAddress() {
@@ -174,8 +174,10 @@ void TestAthleteCard::sharedTelephoneSharesOneAddress() {
         card.finish(QString(), {});
     }
     QCOMPARE(db().rowCount(QStringLiteral("ADRESSE")), addresses + 1);
-    QCOMPARE(personRow(db(), ClubFixture::kAnna).value(QStringLiteral("Adresse")).toString(), QStringLiteral("030 12345"));
-    QCOMPARE(personRow(db(), ClubFixture::kPaul).value(QStringLiteral("Adresse")).toString(), QStringLiteral("030 12345"));
+    QCOMPARE(personRow(db(), ClubFixture::kAnna).value(QStringLiteral("Adresse")).toString(),
+             QStringLiteral("030 12345"));
+    QCOMPARE(personRow(db(), ClubFixture::kPaul).value(QStringLiteral("Adresse")).toString(),
+             QStringLiteral("030 12345"));
     const QVariantMap a = addressRow(db(), QStringLiteral("030 12345"));
     QCOMPARE(a.value(QStringLiteral("ADRESSE")).toString(), QStringLiteral("Nebenstr. 2"));
     QCOMPARE(a.value(QStringLiteral("Ort")).toString(), QStringLiteral("Berlin"));
@@ -206,8 +208,10 @@ void TestAthleteCard::changedTelephoneNeverTouchesTheSharedRow() {
     QCOMPARE(card.address().asString(QStringLiteral("ADRESSE")), QStringLiteral("B-Weg"));
     QCOMPARE(card.person().asString(QStringLiteral("Adresse")), QStringLiteral("222"));
     card.finish(QString(), {});
-    QCOMPARE(addressRow(db(), QStringLiteral("111")).value(QStringLiteral("ADRESSE")).toString(), QStringLiteral("A-Weg"));
-    QCOMPARE(addressRow(db(), QStringLiteral("222")).value(QStringLiteral("ADRESSE")).toString(), QStringLiteral("B-Weg"));
+    QCOMPARE(addressRow(db(), QStringLiteral("111")).value(QStringLiteral("ADRESSE")).toString(),
+             QStringLiteral("A-Weg"));
+    QCOMPARE(addressRow(db(), QStringLiteral("222")).value(QStringLiteral("ADRESSE")).toString(),
+             QStringLiteral("B-Weg"));
 }
 
 void TestAthleteCard::emptyTelephoneDropsTheAddress() {
@@ -232,14 +236,42 @@ void TestAthleteCard::passwords_data() {
     QTest::addColumn<QString>("error");
     QTest::addColumn<QString>("control");
     const QString mismatch = AthleteCard::kPasswordMismatch, missing = AthleteCard::kPasswordMissing;
-    QTest::newRow("both set") << "geheim" << "geheim" << "lesen" << "lesen" << false << false << "" << "";
-    QTest::newRow("all empty keeps the codes") << "" << "" << "" << "" << false << true << "" << "";
-    QTest::newRow("nine characters") << "geheim123" << "geheim123" << "" << "" << false << false << "" << "";
-    QTest::newRow("login mismatch") << "geheim" << "geheiM" << "" << "" << false << false << mismatch << "txtPasswort";
-    QTest::newRow("only the check typed") << "" << "geheim" << "" << "" << false << false << mismatch << "txtPasswort";
-    QTest::newRow("read mismatch") << "geheim" << "geheim" << "a" << "b" << false << false << mismatch << "txtFreigabe";
-    QTest::newRow("required, none stored") << "" << "" << "" << "" << true << false << missing << "txtPasswort";
-    QTest::newRow("required, one stored") << "" << "" << "" << "" << true << true << "" << "";
+    QTest::newRow("both set") << "geheim"
+                              << "geheim"
+                              << "lesen"
+                              << "lesen" << false << false << ""
+                              << "";
+    QTest::newRow("all empty keeps the codes") << ""
+                                               << ""
+                                               << ""
+                                               << "" << false << true << ""
+                                               << "";
+    QTest::newRow("nine characters") << "geheim123"
+                                     << "geheim123"
+                                     << ""
+                                     << "" << false << false << ""
+                                     << "";
+    QTest::newRow("login mismatch") << "geheim"
+                                    << "geheiM"
+                                    << ""
+                                    << "" << false << false << mismatch << "txtPasswort";
+    QTest::newRow("only the check typed") << ""
+                                          << "geheim"
+                                          << ""
+                                          << "" << false << false << mismatch << "txtPasswort";
+    QTest::newRow("read mismatch") << "geheim"
+                                   << "geheim"
+                                   << "a"
+                                   << "b" << false << false << mismatch << "txtFreigabe";
+    QTest::newRow("required, none stored") << ""
+                                           << ""
+                                           << ""
+                                           << "" << true << false << missing << "txtPasswort";
+    QTest::newRow("required, one stored") << ""
+                                          << ""
+                                          << ""
+                                          << "" << true << true << ""
+                                          << "";
 }
 
 void TestAthleteCard::passwords() {
@@ -252,7 +284,8 @@ void TestAthleteCard::passwords() {
     QFETCH(QString, error);
     QFETCH(QString, control);
     const int nr = ClubFixture::kPaul;
-    const int oldLogin = PasswordCode(nr, QStringLiteral("alt")), oldRead = PasswordCode(nr, QStringLiteral("altlesen"));
+    const int oldLogin = PasswordCode(nr, QStringLiteral("alt")),
+              oldRead = PasswordCode(nr, QStringLiteral("altlesen"));
     if (storedBefore) {
         Cursor c(db(), QStringLiteral("PERSON"));
         c.open();
@@ -274,13 +307,15 @@ void TestAthleteCard::passwords() {
     } catch (const VelmoraError &e) {
         QCOMPARE(e.message(), error);
         QCOMPARE(e.control(), control);
-        QCOMPARE(personRow(db(), nr), before);  // nothing posted
+        QCOMPARE(personRow(db(), nr), before); // nothing posted
         return;
     }
     const QVariantMap row = personRow(db(), nr);
     QCOMPARE(row.value(QStringLiteral("Vorname")).toString(), QStringLiteral("Paulchen"));
-    const QVariant expectLogin = login.isEmpty() ? before.value(QStringLiteral("Paßwort")) : QVariant(PasswordCode(nr, login));
-    const QVariant expectRead = read.isEmpty() ? before.value(QStringLiteral("Freigabe")) : QVariant(PasswordCode(nr, read));
+    const QVariant expectLogin =
+        login.isEmpty() ? before.value(QStringLiteral("Paßwort")) : QVariant(PasswordCode(nr, login));
+    const QVariant expectRead =
+        read.isEmpty() ? before.value(QStringLiteral("Freigabe")) : QVariant(PasswordCode(nr, read));
     QCOMPARE(row.value(QStringLiteral("Paßwort")), expectLogin);
     QCOMPARE(row.value(QStringLiteral("Freigabe")), expectRead);
     if (login.size() > 8)
@@ -314,7 +349,7 @@ void TestAthleteCard::cancelLeavesNoRows() {
     card.person().setValue(QStringLiteral("Nachname"), QStringLiteral("Weg"));
     card.attachTelephone(QStringLiteral("0800"));
     card.address().setValue(QStringLiteral("Ort"), QStringLiteral("Nirgendwo"));
-    card.attachTelephone(QStringLiteral("0900"));  // a second number, the first never written
+    card.attachTelephone(QStringLiteral("0900")); // a second number, the first never written
     card.cancel();
     QCOMPARE(db().rowCount(QStringLiteral("PERSON")), persons);
     QCOMPARE(db().rowCount(QStringLiteral("ADRESSE")), addresses);

@@ -3,24 +3,24 @@
 #include "people/TSportlerkartei.h"
 #include "store/Cursor.h"
 #include "store/DBControls.h"
-#include "support/Controls.h"
 #include "support/ClubFixture.h"
+#include "support/Controls.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 
+#include "support/StoredRow.h"
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include "support/StoredRow.h"
 
 #include <QTest>
 
 using namespace velmora;
+using velmora::test::ClubFixture;
 using velmora::test::control;
 using velmora::test::type;
-using velmora::test::ClubFixture;
 
 namespace {
 QVariantMap personRow(Database &db, int nr) {
@@ -120,7 +120,7 @@ void TestSportlerkartei::existingPersonIsShown() {
     QCOMPARE(control<QLineEdit>(card, "dbfNachname")->maxLength(), 20);
     QCOMPARE(control<TDBLookupComboBox>(card, "cbxGruppe")->currentText(), QStringLiteral("Jugend"));
     QVERIFY(control<TDBCheckBox>(card, "cbxLeserechteGruppe")->isChecked());
-    QVERIFY(!control<QLineEdit>(card, "dbfStrasse")->isEnabled());  // no telephone yet
+    QVERIFY(!control<QLineEdit>(card, "dbfStrasse")->isEnabled()); // no telephone yet
     QCOMPARE(card.card().person().state(), Cursor::State::Edit);
 }
 
@@ -137,7 +137,7 @@ void TestSportlerkartei::sexLayout() {
     QFETCH(bool, group);
     TSportlerkartei card(ClubFixture::kJugend, ClubFixture::kCoach, false, QStringLiteral("Jugend"));
     QVERIFY(card.prepare());
-    QVERIFY(control<QRadioButton>(card, "rbGruppe")->isChecked());  // preset from Sex "X"
+    QVERIFY(control<QRadioButton>(card, "rbGruppe")->isChecked()); // preset from Sex "X"
     card.findChild<QRadioButton *>(choice)->click();
     auto *vorname = control<QLineEdit>(card, "dbfVorname");
     auto *nachname = control<QLineEdit>(card, "dbfNachname");
@@ -190,8 +190,14 @@ void TestSportlerkartei::passwordMismatchEmptiesThePair_data() {
     QTest::addColumn<QString>("check");
     QTest::addColumn<QString>("otherFirst");
     QTest::addColumn<QString>("otherCheck");
-    QTest::newRow("Programmzugang") << "txtPasswort" << "txtPasswortCheck" << "txtFreigabe" << "txtFreigabeCheck";
-    QTest::newRow("Lesezugriff") << "txtFreigabe" << "txtFreigabeCheck" << "txtPasswort" << "txtPasswortCheck";
+    QTest::newRow("Programmzugang") << "txtPasswort"
+                                    << "txtPasswortCheck"
+                                    << "txtFreigabe"
+                                    << "txtFreigabeCheck";
+    QTest::newRow("Lesezugriff") << "txtFreigabe"
+                                 << "txtFreigabeCheck"
+                                 << "txtPasswort"
+                                 << "txtPasswortCheck";
 }
 
 void TestSportlerkartei::passwordMismatchEmptiesThePair() {
@@ -215,7 +221,7 @@ void TestSportlerkartei::passwordMismatchEmptiesThePair() {
     QCOMPARE(card.findChild<QLineEdit *>(otherFirst)->text(), QStringLiteral("bleibt"));
     QCOMPARE(card.findChild<QLineEdit *>(otherCheck)->text(), QStringLiteral("bleibt"));
     QCOMPARE(personRow(db(), ClubFixture::kAnna), before);
-    QCOMPARE(card.result(), int(QDialog::Rejected));  // still open: no result yet
+    QCOMPARE(card.result(), int(QDialog::Rejected)); // still open: no result yet
 }
 
 void TestSportlerkartei::missingLastNameFocusesIt() {
@@ -226,7 +232,8 @@ void TestSportlerkartei::missingLastNameFocusesIt() {
     QVERIFY(QTest::qWaitForWindowActive(&card));
     control<QLineEdit>(card, "txtPasswort")->setFocus();
     card.btnOkClick();
-    QCOMPARE(m_messages->texts(Messages::Kind::Error), QStringList{QStringLiteral("Bitte geben Sie den Nachnamen an!")});
+    QCOMPARE(m_messages->texts(Messages::Kind::Error),
+             QStringList{QStringLiteral("Bitte geben Sie den Nachnamen an!")});
     QCOMPARE(QApplication::focusWidget(), control<QWidget>(card, "dbfNachname"));
     QVERIFY(card.isVisible());
     QCOMPARE(db().rowCount(QStringLiteral("PERSON")), persons);

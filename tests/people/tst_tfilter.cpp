@@ -4,11 +4,12 @@
 #include "store/Cursor.h"
 #include "store/DBControls.h"
 #include "store/DocumentList.h"
-#include "support/Controls.h"
 #include "support/ClubFixture.h"
+#include "support/Controls.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 
+#include "support/StoredRow.h"
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,14 +18,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
-#include "support/StoredRow.h"
 
 #include <QTest>
 
 using namespace velmora;
+using velmora::test::ClubFixture;
 using velmora::test::control;
 using velmora::test::type;
-using velmora::test::ClubFixture;
 
 namespace {
 QVariantMap filterRow(Database &db, int nr) {
@@ -64,8 +64,12 @@ QList<int> checkedRows(QWidget &w, const char *list) {
     return rows;
 }
 
-QDateTime day(int y, int m, int d) { return QDateTime(QDate(y, m, d), QTime(0, 0)); }
-QDateTime days(int n) { return QDateTime(FilterRules::kZeroDate.addDays(n), QTime(0, 0)); }
+QDateTime day(int y, int m, int d) {
+    return QDateTime(QDate(y, m, d), QTime(0, 0));
+}
+QDateTime days(int n) {
+    return QDateTime(FilterRules::kZeroDate.addDays(n), QTime(0, 0));
+}
 
 const QDate kToday(2026, 3, 10);
 } // namespace
@@ -217,15 +221,24 @@ void TestTFilter::quickButtons_data() {
     QTest::addColumn<QString>("bis");
     QTest::addColumn<bool>("checked");
     // Spinners: week 2, month 12, year 2025; today 10 March 2026.
-    QTest::newRow("heute") << QByteArray("btnHeute") << false << "10.03.2026" << "10.03.2026" << true;
-    QTest::newRow("Woche") << QByteArray("btnWoche") << false << "06.01.2025" << "12.01.2025" << true;
-    QTest::newRow("Monat") << QByteArray("btnMonat") << false << "01.12.2025" << "01.01.2026" << true;
-    QTest::newRow("Jahr") << QByteArray("btnJahr") << false << "01.01.2025" << "01.01.2026" << true;
-    QTest::newRow("alles") << QByteArray("btnAlles") << false << ".." << ".." << false;
-    QTest::newRow("relative heute") << QByteArray("btnHeute") << true << "-1" << "0" << true;
-    QTest::newRow("relative Woche") << QByteArray("btnWoche") << true << "-14" << "0" << true;
-    QTest::newRow("relative Monat") << QByteArray("btnMonat") << true << "-360" << "1" << true;
-    QTest::newRow("relative alles") << QByteArray("btnAlles") << true << "" << "" << false;
+    QTest::newRow("heute") << QByteArray("btnHeute") << false << "10.03.2026"
+                           << "10.03.2026" << true;
+    QTest::newRow("Woche") << QByteArray("btnWoche") << false << "06.01.2025"
+                           << "12.01.2025" << true;
+    QTest::newRow("Monat") << QByteArray("btnMonat") << false << "01.12.2025"
+                           << "01.01.2026" << true;
+    QTest::newRow("Jahr") << QByteArray("btnJahr") << false << "01.01.2025"
+                          << "01.01.2026" << true;
+    QTest::newRow("alles") << QByteArray("btnAlles") << false << ".."
+                           << ".." << false;
+    QTest::newRow("relative heute") << QByteArray("btnHeute") << true << "-1"
+                                    << "0" << true;
+    QTest::newRow("relative Woche") << QByteArray("btnWoche") << true << "-14"
+                                    << "0" << true;
+    QTest::newRow("relative Monat") << QByteArray("btnMonat") << true << "-360"
+                                    << "1" << true;
+    QTest::newRow("relative alles") << QByteArray("btnAlles") << true << ""
+                                    << "" << false;
 }
 
 void TestTFilter::quickButtons() {
@@ -296,32 +309,40 @@ void TestTFilter::existingFilterSavedBackUnchanged_data() {
     QTest::addColumn<QVariantMap>("columns");
     QTest::addColumn<QString>("dokument");
     QTest::addColumn<QString>("ebene");
-    QTest::addColumn<QString>("von");  // empty: "von" unchecked
+    QTest::addColumn<QString>("von"); // empty: "von" unchecked
     QTest::addColumn<QString>("bis");
     QTest::addColumn<QList<int>>("autoren");
     QTest::addColumn<QList<int>>("personen");
     QTest::addColumn<QList<int>>("formulare");
 
     // Rows of the person list: Jugend, Anna, Paul, Tom Trainer.
-    QTest::newRow("as in the club") << QVariantMap{} << "IST (Protokoll)" << "Details" << "" << ""
-                                    << QList<int>{3} << QList<int>{1, 2} << QList<int>{0};
-    QTest::newRow("week plans with dates")
-        << QVariantMap{{QStringLiteral("Art"), 13},
-                       {QStringLiteral("Von"), day(1997, 2, 1)},
-                       {QStringLiteral("Bis"), day(1997, 3, 1)}}
-        << "SOLL (Plan)" << "Wochensummen" << "01.02.1997" << "01.03.1997" << QList<int>{3} << QList<int>{1, 2}
-        << QList<int>{0};
-    QTest::newRow("relative, only a from-side")
-        << QVariantMap{{QStringLiteral("Art"), 21},
-                       {QStringLiteral("Relativ"), true},
-                       {QStringLiteral("Von"), days(-30)},
-                       {QStringLiteral("Autoren"), QVariant()},
-                       {QStringLiteral("Formulare"), QVariant()}}
-        << "Leerformular" << "Zyklensummen" << "-30" << "" << QList<int>{} << QList<int>{1, 2} << QList<int>{};
+    QTest::newRow("as in the club") << QVariantMap{} << "IST (Protokoll)"
+                                    << "Details"
+                                    << ""
+                                    << "" << QList<int>{3} << QList<int>{1, 2} << QList<int>{0};
+    QTest::newRow("week plans with dates") << QVariantMap{{QStringLiteral("Art"), 13},
+                                                          {QStringLiteral("Von"), day(1997, 2, 1)},
+                                                          {QStringLiteral("Bis"), day(1997, 3, 1)}}
+                                           << "SOLL (Plan)"
+                                           << "Wochensummen"
+                                           << "01.02.1997"
+                                           << "01.03.1997" << QList<int>{3} << QList<int>{1, 2} << QList<int>{0};
+    QTest::newRow("relative, only a from-side") << QVariantMap{{QStringLiteral("Art"), 21},
+                                                               {QStringLiteral("Relativ"), true},
+                                                               {QStringLiteral("Von"), days(-30)},
+                                                               {QStringLiteral("Autoren"), QVariant()},
+                                                               {QStringLiteral("Formulare"), QVariant()}}
+                                                << "Leerformular"
+                                                << "Zyklensummen"
+                                                << "-30"
+                                                << "" << QList<int>{} << QList<int>{1, 2} << QList<int>{};
     QTest::newRow("lists with line feeds")
         << QVariantMap{{QStringLiteral("Personen"),
                         QStringLiteral("%1\r\n%2\n").arg(ClubFixture::kJugend).arg(ClubFixture::kCoach)}}
-        << "IST (Protokoll)" << "Details" << "" << "" << QList<int>{3} << QList<int>{0, 3} << QList<int>{0};
+        << "IST (Protokoll)"
+        << "Details"
+        << ""
+        << "" << QList<int>{3} << QList<int>{0, 3} << QList<int>{0};
 }
 
 void TestTFilter::existingFilterSavedBackUnchanged() {

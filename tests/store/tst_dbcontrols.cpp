@@ -103,7 +103,7 @@ void TestDBControls::textWidthLimitsInput() {
     QCOMPARE(edit.maxLength(), 3);
     QTest::keyClicks(&edit, QStringLiteral("U23X"));
     QCOMPARE(edit.text(), QStringLiteral("U23"));
-    edit.setDataField(QStringLiteral("Beschreibung"));  // no such field: unbound and read-only
+    edit.setDataField(QStringLiteral("Beschreibung")); // no such field: unbound and read-only
     QVERIFY(edit.isEffectivelyReadOnly());
     edit.setDataField(QStringLiteral("Nachname"));
     QCOMPARE(edit.maxLength(), 20);
@@ -235,10 +235,18 @@ void TestDBControls::typedValuesReachTheCursor_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QVariant>("value");
-    QTest::newRow("date") << "Geburtsdatum" << "3.4.2001" << "3.4.2001" << QVariant(QDate(2001, 4, 3));
-    QTest::newRow("letters dropped from a number") << "GruppenNr" << "12a3" << "123" << QVariant(123);
-    QTest::newRow("date with letters") << "Geburtsdatum" << "1x.2.2000" << "1.2.2000" << QVariant(QDate(2000, 2, 1));
-    QTest::newRow("short") << "Userlevel" << "7" << "7" << QVariant(7);
+    QTest::newRow("date") << "Geburtsdatum"
+                          << "3.4.2001"
+                          << "3.4.2001" << QVariant(QDate(2001, 4, 3));
+    QTest::newRow("letters dropped from a number") << "GruppenNr"
+                                                   << "12a3"
+                                                   << "123" << QVariant(123);
+    QTest::newRow("date with letters") << "Geburtsdatum"
+                                       << "1x.2.2000"
+                                       << "1.2.2000" << QVariant(QDate(2000, 2, 1));
+    QTest::newRow("short") << "Userlevel"
+                           << "7"
+                           << "7" << QVariant(7);
 }
 
 void TestDBControls::typedValuesReachTheCursor() {
@@ -281,7 +289,7 @@ void TestDBControls::halfTypedDateIsNeverPosted() {
     // Leaving the edit shows what the row really holds.
     QFocusEvent out(QEvent::FocusOut);
     QApplication::sendEvent(&edit, &out);
-    QVERIFY(edit.text().isEmpty());  // the emptied field was written before the typing went wrong
+    QVERIFY(edit.text().isEmpty()); // the emptied field was written before the typing went wrong
     row.source.updateRecord();
     row.cursor.post();
     QVERIFY(stored(m_inst->db(), ClubFixture::kAnna, QStringLiteral("Geburtsdatum")).isNull());

@@ -98,17 +98,20 @@ void TestDocumentList::cleanup() {
 void TestDocumentList::statementTexts() {
     const QStringList s = DocumentListStatements(65538, 65537);
     QCOMPARE(s.size(), 7);
-    QCOMPARE(s[0], QStringLiteral(
-        "select \"P\" as Type, Nachname + \" \" + Vorname + \" \" + cast(Geburtsdatum as CHARACTER) as Name, "
-        "PersonNr as Key1, 0 as Key2, GruppenNr as Gruppe, TrainerNr as Trainer\nfrom Person\n"
-        "where ((Sex=\"M\") or (Sex=\"F\")) and\n((PersonNr = 65538) or \n(TrainerNr = 65538) or \n"
-        "(LeserechteAndere = true) or \n((LeserechteGruppe = true) and (GruppenNr = 65537)))"));
-    QCOMPARE(s[1], QStringLiteral(
-        "select \"G\" as Type, Nachname as Name, PersonNr as Key1, 0 as Key2, PersonNr as Gruppe, TrainerNr as Trainer\n"
-        "from PERSON\nwhere (Sex = \"X\") and \n((PersonNr = 65538) or \n(TrainerNr = 65538) or \n"
-        "(LeserechteAndere = true) or \n((LeserechteGruppe = true) and (GruppenNr = 65537)))"));
-    QCOMPARE(s[2], QStringLiteral("select \"L\" as Type, Beschreibung as Name, TrNr as Key1, SerienNr as Key2, 0 as Gruppe, "
-                                  "PersonNr as Trainer\nfrom Tr\nwhere (Art = 1) or\n(Art = 11) or\n(Art = 21)"));
+    QCOMPARE(s[0],
+             QStringLiteral(
+                 "select \"P\" as Type, Nachname + \" \" + Vorname + \" \" + cast(Geburtsdatum as CHARACTER) as Name, "
+                 "PersonNr as Key1, 0 as Key2, GruppenNr as Gruppe, TrainerNr as Trainer\nfrom Person\n"
+                 "where ((Sex=\"M\") or (Sex=\"F\")) and\n((PersonNr = 65538) or \n(TrainerNr = 65538) or \n"
+                 "(LeserechteAndere = true) or \n((LeserechteGruppe = true) and (GruppenNr = 65537)))"));
+    QCOMPARE(s[1],
+             QStringLiteral("select \"G\" as Type, Nachname as Name, PersonNr as Key1, 0 as Key2, PersonNr as Gruppe, "
+                            "TrainerNr as Trainer\n"
+                            "from PERSON\nwhere (Sex = \"X\") and \n((PersonNr = 65538) or \n(TrainerNr = 65538) or \n"
+                            "(LeserechteAndere = true) or \n((LeserechteGruppe = true) and (GruppenNr = 65537)))"));
+    QCOMPARE(s[2],
+             QStringLiteral("select \"L\" as Type, Beschreibung as Name, TrNr as Key1, SerienNr as Key2, 0 as Gruppe, "
+                            "PersonNr as Trainer\nfrom Tr\nwhere (Art = 1) or\n(Art = 11) or\n(Art = 21)"));
     // Negative numbers are written in decimal as well.
     QVERIFY(DocumentListStatements(-3, 0)[0].contains(QLatin1String("(PersonNr = -3) or \n")));
 }
@@ -146,10 +149,12 @@ void TestDocumentList::readRights_data() {
     const int otto = ClubFixture::kOtto, anna = ClubFixture::kAnna, paul = ClubFixture::kPaul;
     const int coach = ClubFixture::kCoach, jugend = ClubFixture::kJugend, senioren = ClubFixture::kSenioren;
     const QString none;
-    const QString ottoGroupRights = QStringLiteral("UPDATE PERSON SET LeserechteGruppe = 1 WHERE PersonNr = %1").arg(otto);
+    const QString ottoGroupRights =
+        QStringLiteral("UPDATE PERSON SET LeserechteGruppe = 1 WHERE PersonNr = %1").arg(otto);
     QTest::newRow("stranger without rights is not listed") << paul << jugend << none << "P" << otto << false;
     QTest::newRow("group rights for a user of his group") << paul << senioren << ottoGroupRights << "P" << otto << true;
-    QTest::newRow("group rights do not reach another group") << paul << jugend << ottoGroupRights << "P" << otto << false;
+    QTest::newRow("group rights do not reach another group")
+        << paul << jugend << ottoGroupRights << "P" << otto << false;
     QTest::newRow("group rights of a member of the user's group") << paul << jugend << none << "P" << anna << true;
     QTest::newRow("no group rights, same group") << paul << jugend << none << "P" << coach << false;
     QTest::newRow("the user himself") << otto << senioren << none << "P" << otto << true;
@@ -185,7 +190,8 @@ void TestDocumentList::lowFiltersNeverListed() {
     Database &db = m_inst->db();
     const QString coach = QString::number(ClubFixture::kCoach);
     for (int nr : {1, 10, 11})
-        db.exec(QStringLiteral("INSERT INTO FILTER (FilterNr, Name, PersonNr) VALUES (%1, 'F%1', %2)").arg(nr).arg(coach));
+        db.exec(
+            QStringLiteral("INSERT INTO FILTER (FilterNr, Name, PersonNr) VALUES (%1, 'F%1', %2)").arg(nr).arg(coach));
     // Listed whoever the user is: filters carry no read rights of their own.
     RebuildDocumentList(db, nullptr, ClubFixture::kOtto, ClubFixture::kSenioren);
     QCOMPARE(keysOfType(db, QStringLiteral("F")), (QStringList{QStringLiteral("11"), QStringLiteral("65537")}));
@@ -196,7 +202,8 @@ void TestDocumentList::namesCutTo40() {
     const QString longForm = QString(55, QLatin1Char('x'));
     db.exec(QStringLiteral("UPDATE TR SET Beschreibung = '%1' WHERE Art = 1").arg(longForm));
     db.exec(QStringLiteral("UPDATE PERSON SET Nachname = 'Abcdefghijklmnopqrst', Vorname = 'Uvwxyzabcdefghijklmn' "
-                           "WHERE PersonNr = %1").arg(ClubFixture::kAnna));
+                           "WHERE PersonNr = %1")
+                .arg(ClubFixture::kAnna));
     RebuildDocumentList(db, nullptr, ClubFixture::kCoach, ClubFixture::kJugend);
     Query q(db, QStringLiteral("select Type, Name from \"OPEN\" where Type = 'L' or Key1 = %1 order by Type")
                     .arg(ClubFixture::kAnna));
@@ -220,8 +227,9 @@ void TestDocumentList::rebuildTwiceGivesSameRows() {
 void TestDocumentList::progressOfBuild() {
     ProgressLog log;
     BuildDocumentList(&log, ClubFixture::kCoach, ClubFixture::kJugend);
-    const QStringList expected = QStringList{QStringLiteral("AddStep Dokumentliste erstellen"), QStringLiteral("ShowProgress")}
-                                 + rebuildCalls() + QStringList{QStringLiteral("CloseProgress")};
+    const QStringList expected =
+        QStringList{QStringLiteral("AddStep Dokumentliste erstellen"), QStringLiteral("ShowProgress")} +
+        rebuildCalls() + QStringList{QStringLiteral("CloseProgress")};
     QCOMPARE(log.calls, expected);
     QCOMPARE(m_inst->db().rowCount(QStringLiteral("OPEN")), 10);
 
@@ -259,7 +267,8 @@ void TestDocumentList::failingStatementKeepsOldList() {
     QVERIFY(!db.inTransaction());
     QVERIFY(!log.calls.contains(QStringLiteral("StepDone")));
     // The database stays usable for the next rebuild once the table is back.
-    db.exec(QStringLiteral("CREATE TABLE AUSWERT (AuswertungNr \"LONG\", Auswertung \"ALPHA(40)\", TrainerNr \"LONG\")"));
+    db.exec(
+        QStringLiteral("CREATE TABLE AUSWERT (AuswertungNr \"LONG\", Auswertung \"ALPHA(40)\", TrainerNr \"LONG\")"));
     RebuildDocumentList(db, nullptr, ClubFixture::kCoach, ClubFixture::kJugend);
     QCOMPARE(openRows(db).size(), before.size() - 1);
 }

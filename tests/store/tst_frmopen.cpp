@@ -41,7 +41,9 @@ template <typename T> T *child(QWidget &w, const char *name) {
     return c;
 }
 
-QTreeWidget *tree(TFrmOpen &d) { return child<QTreeWidget>(d, "tvOpen"); }
+QTreeWidget *tree(TFrmOpen &d) {
+    return child<QTreeWidget>(d, "tvOpen");
+}
 
 QStringList topCaptions(TFrmOpen &d) {
     QStringList out;
@@ -197,7 +199,9 @@ void TestFrmOpen::extendedModeToggles() {
     QCOMPARE(erweitert->text(), QStringLiteral("<<< &Standard"));
     QCOMPARE(topCaptions(*d), (QStringList{"Sportler & Gruppen", "Plan", "Protokoll", "Formularbaustein", "Formular",
                                            "Filter", "Auswertung", "Arbeitsbuch"}));
-    QCOMPARE(leaf(*d, QStringLiteral("Formularbaustein"), QStringLiteral("Lauf"))->data(0, TFrmOpen::ImageIndexRole).toInt(), 10);
+    QCOMPARE(
+        leaf(*d, QStringLiteral("Formularbaustein"), QStringLiteral("Lauf"))->data(0, TFrmOpen::ImageIndexRole).toInt(),
+        10);
     QCOMPARE(leaf(*d, QStringLiteral("Sportler & Gruppen"), kTomName)->data(0, TFrmOpen::SelectedIndexRole).toInt(), 6);
     QTest::mouseClick(erweitert, Qt::LeftButton);
     QVERIFY(!d->isExtended());
@@ -206,7 +210,7 @@ void TestFrmOpen::extendedModeToggles() {
 }
 
 void TestFrmOpen::choices_data() {
-    QTest::addColumn<int>("who");  // 0 coach, 1 Anna
+    QTest::addColumn<int>("who"); // 0 coach, 1 Anna
     QTest::addColumn<bool>("extended");
     QTest::addColumn<int>("choice");
     QTest::addColumn<QString>("caption");
@@ -215,14 +219,17 @@ void TestFrmOpen::choices_data() {
     QTest::newRow("coach: Plan, nur von mir") << 0 << false << 0 << "Plan" << QStringList{"Jugend", kTomName};
     QTest::newRow("coach: Protokoll, meine Gruppe") << 0 << false << 1 << "Protokoll" << jugend;
     QTest::newRow("coach: Protokoll, mein Trainer") << 0 << false << 2 << "Protokoll" << jugend;
-    QTest::newRow("coach: Auswertung, nur von mir") << 0 << false << 0 << "Auswertung" << QStringList{"Umfang pro Woche"};
+    QTest::newRow("coach: Auswertung, nur von mir")
+        << 0 << false << 0 << "Auswertung" << QStringList{"Umfang pro Woche"};
     QTest::newRow("coach: Sportler, nur von mir") << 0 << true << 0 << "Sportler & Gruppen" << QStringList{kTomName};
-    QTest::newRow("coach: Formularbaustein") << 0 << true << 0 << "Formularbaustein" << QStringList{"Lauf", "Tagebucheintrag"};
+    QTest::newRow("coach: Formularbaustein")
+        << 0 << true << 0 << "Formularbaustein" << QStringList{"Lauf", "Tagebucheintrag"};
     QTest::newRow("coach: Formular") << 0 << true << 3 << "Formular" << QStringList{"Laufprotokoll"};
     QTest::newRow("coach: Filter") << 0 << true << 1 << "Filter" << QStringList{"Ausdauer"};
     QTest::newRow("Anna: Plan, nur von mir") << 1 << false << 0 << "Plan" << QStringList{kAnnaName};
     QTest::newRow("Anna: Auswertung, nur von mir") << 1 << false << 0 << "Auswertung" << QStringList{};
-    QTest::newRow("Anna: Auswertung, mein Trainer") << 1 << false << 2 << "Auswertung" << QStringList{"Umfang pro Woche"};
+    QTest::newRow("Anna: Auswertung, mein Trainer")
+        << 1 << false << 2 << "Auswertung" << QStringList{"Umfang pro Woche"};
     QTest::newRow("Anna: Arbeitsbuch, von allen") << 1 << false << 3 << "Arbeitsbuch" << QStringList{"Saison"};
     QTest::newRow("Anna: Arbeitsbuch, nur von mir") << 1 << false << 0 << "Arbeitsbuch" << QStringList{};
 }
@@ -337,14 +344,15 @@ void TestFrmOpen::timeButtons() {
     QCOMPARE(d->result(), int(QDialog::Accepted));
     QCOMPARE(d->Von(), from);
     QCOMPARE(d->Bis(), to);
-    const QString stored = QStringLiteral("%1|%2").arg(from.isValid() ? from.toString(Qt::ISODate) : QStringLiteral("-"),
-                                                       to.isValid() ? to.toString(Qt::ISODate) : QStringLiteral("-"));
+    const QString stored =
+        QStringLiteral("%1|%2").arg(from.isValid() ? from.toString(Qt::ISODate) : QStringLiteral("-"),
+                                    to.isValid() ? to.toString(Qt::ISODate) : QStringLiteral("-"));
     QCOMPARE(profilRows(m_inst->db()).size(), 1);
     QCOMPARE(profilRows(m_inst->db()).first().section(QLatin1Char('|'), 3, 4), stored);
 }
 
 void TestFrmOpen::readOnlyByKind_data() {
-    QTest::addColumn<int>("who");  // 0 coach, 1 Anna, 2 Paul
+    QTest::addColumn<int>("who"); // 0 coach, 1 Anna, 2 Paul
     QTest::addColumn<int>("choice");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("text");
@@ -359,13 +367,20 @@ void TestFrmOpen::readOnlyByKind_data() {
     QTest::newRow("coach opens Anna's card") << 0 << 1 << "Sportler & Gruppen" << kAnnaName << -90 << false;
     QTest::newRow("Anna opens her own card") << 1 << 0 << "Sportler & Gruppen" << kAnnaName << -90 << false;
     QTest::newRow("Paul opens Anna's card") << 2 << 1 << "Sportler & Gruppen" << kAnnaName << -90 << true;
-    QTest::newRow("coach opens his block") << 0 << 0 << "Formularbaustein" << "Lauf" << -97 << false;
-    QTest::newRow("Anna opens the coach's block") << 1 << 0 << "Formularbaustein" << "Lauf" << -97 << true;
-    QTest::newRow("Anna opens the coach's filter") << 1 << 0 << "Filter" << "Ausdauer" << -92 << true;
-    QTest::newRow("coach opens his filter") << 0 << 0 << "Filter" << "Ausdauer" << -92 << false;
-    QTest::newRow("Anna opens the coach's evaluation") << 1 << 3 << "Auswertung" << "Umfang pro Woche" << -95 << true;
-    QTest::newRow("Anna opens the coach's form") << 1 << 0 << "Formular" << "Laufprotokoll" << 1 << false;
-    QTest::newRow("Anna opens the coach's workbook") << 1 << 3 << "Arbeitsbuch" << "Saison" << -96 << false;
+    QTest::newRow("coach opens his block") << 0 << 0 << "Formularbaustein"
+                                           << "Lauf" << -97 << false;
+    QTest::newRow("Anna opens the coach's block") << 1 << 0 << "Formularbaustein"
+                                                  << "Lauf" << -97 << true;
+    QTest::newRow("Anna opens the coach's filter") << 1 << 0 << "Filter"
+                                                   << "Ausdauer" << -92 << true;
+    QTest::newRow("coach opens his filter") << 0 << 0 << "Filter"
+                                            << "Ausdauer" << -92 << false;
+    QTest::newRow("Anna opens the coach's evaluation") << 1 << 3 << "Auswertung"
+                                                       << "Umfang pro Woche" << -95 << true;
+    QTest::newRow("Anna opens the coach's form") << 1 << 0 << "Formular"
+                                                 << "Laufprotokoll" << 1 << false;
+    QTest::newRow("Anna opens the coach's workbook") << 1 << 3 << "Arbeitsbuch"
+                                                     << "Saison" << -96 << false;
 }
 
 void TestFrmOpen::readOnlyByKind() {
@@ -506,7 +521,8 @@ void TestFrmOpen::engineErrorShown() {
     m_inst->db().dropTable(QStringLiteral("OPEN"));
     d->show();
     QCOMPARE(messages.texts(MessageRecorder::Kind::Error).size(), 1);
-    QVERIFY2(messages.texts().first().contains(QLatin1String("OPEN"), Qt::CaseInsensitive), qPrintable(messages.texts().first()));
+    QVERIFY2(messages.texts().first().contains(QLatin1String("OPEN"), Qt::CaseInsensitive),
+             qPrintable(messages.texts().first()));
     QVERIFY(!child<QPushButton>(*d, "btnOeffnen")->isEnabled());
     QTest::mouseClick(child<QPushButton>(*d, "btnAbbrechen"), Qt::LeftButton);
     QCOMPARE(d->result(), int(QDialog::Rejected));

@@ -61,7 +61,8 @@ void TestOpenDialogRules::filters_data() {
     QTest::newRow("plan, group") << 3 << 1 << both + " AND (Gruppe = 65537)";
     QTest::newRow("plan, coach") << 3 << 2 << both + " AND (Trainer = 65540)";
     QTest::newRow("plan, all") << 3 << 3 << both + " AND (Gruppe > 1)";
-    QTest::newRow("protocol, mine") << 2 << 0 << "((Type = 'P') AND (Key1 = 65538)) OR ((Type = 'G') AND (Gruppe = 65537))";
+    QTest::newRow("protocol, mine") << 2 << 0
+                                    << "((Type = 'P') AND (Key1 = 65538)) OR ((Type = 'G') AND (Gruppe = 65537))";
     QTest::newRow("protocol, all") << 2 << 3 << both + " AND (Gruppe > 1)";
     for (int d = 0; d < 4; ++d) {
         QTest::addRow("blocks %d", d) << -97 << d << "Type = 'T'";
@@ -76,7 +77,8 @@ void TestOpenDialogRules::filters_data() {
     QTest::newRow("workbook, coach") << -96 << 2 << "(Type = 'W') AND ((Trainer = 65538) OR (Trainer = 65540))";
     QTest::newRow("workbook, all") << -96 << 3 << "Type = 'W'";
     // A stored choice out of range narrows rather than widens.
-    QTest::newRow("choice out of range") << 2 << 7 << "((Type = 'P') AND (Key1 = 65538)) OR ((Type = 'G') AND (Gruppe = 65537))";
+    QTest::newRow("choice out of range") << 2 << 7
+                                         << "((Type = 'P') AND (Key1 = 65538)) OR ((Type = 'G') AND (Gruppe = 65537))";
 }
 
 void TestOpenDialogRules::filters() {
