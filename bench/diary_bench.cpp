@@ -2,11 +2,11 @@
 // cursor alone, and the whole window rebuild (query, cursor, model, grid,
 // caption and print source).
 
+#include "app/DocumentList.h"
 #include "app/TMainForm.h"
 #include "diary/DiaryEntryList.h"
 #include "diary/TTrainingstagebuch.h"
 #include "store/Cursor.h"
-#include "store/DocumentList.h"
 #include "store/Keys.h"
 #include "support/ClubFixture.h"
 #include "support/TempInstallation.h"

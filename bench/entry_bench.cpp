@@ -2,10 +2,10 @@
 // each, and moving to another entry of the same form (commit + re-key).
 // Offscreen; prints the median of each.
 
-#include "diary/EntryFixture.h"
 #include "diary/TTrainingseintrag.h"
 #include "store/Keys.h"
 #include "support/ClubFixture.h"
+#include "support/EntryFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 

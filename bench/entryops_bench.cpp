@@ -1,9 +1,9 @@
 // Timing of pasting entries: 100 entries of a form with 5 grid blocks of 10
 // rows each, shifted by 7 days, written in one transaction. Prints the median.
 
-#include "diary/EntryFixture.h"
 #include "diary/EntryOperations.h"
 #include "support/ClubFixture.h"
+#include "support/EntryFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 

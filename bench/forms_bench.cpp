@@ -1,8 +1,8 @@
 // Times replacing one form's elements in the shared element list when the
 // list holds 20,000 elements: the form designer does it on every "Fertig".
 #include "design/FormDesign.h"
-#include "diary/FormElementCache.h"
-#include "diary/TTREList.h"
+#include "design/FormElementCache.h"
+#include "design/TTREList.h"
 #include "store/Database.h"
 #include "store/Query.h"
 #include "store/Schema.h"

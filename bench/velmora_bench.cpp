@@ -2,10 +2,10 @@
 // SQLite. Prints the median of several runs of each and their ratio.
 //
 //   velmora_bench [--rows N] [--runs K]
+#include "app/DocumentList.h"
 #include "app/Installation.h"
 #include "design/BlockDesign.h"
 #include "store/Cursor.h"
-#include "store/DocumentList.h"
 #include "store/Query.h"
 
 #include <QCoreApplication>

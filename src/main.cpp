@@ -1,12 +1,12 @@
 // The program: the command line, the installation, then the start-up
 // sequence that ends in the main window (class TMainForm).
-#include "app/CommandLine.h"
 #include "app/Installation.h"
-#include "app/Log.h"
-#include "app/Paths.h"
 #include "app/ProgramStart.h"
-#include "app/Settings.h"
-#include "app/TMessageBoxes.h"
+#include "base/CommandLine.h"
+#include "base/Log.h"
+#include "base/Paths.h"
+#include "base/Settings.h"
+#include "controls/TMessageBoxes.h"
 #include "store/Errors.h"
 
 #include <QApplication>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/CommandLine.h"
 #include "store/Engine.h"
 
 #include <memory>
@@ -14,7 +15,7 @@ void CheckSerialChange(Database &db, int storedSerial, int serial);
 
 class Installation {
 public:
-    static constexpr int kMaxSerial = 32767;
+    static constexpr int kMaxSerial = velmora::kMaxSerial;
 
     static QString defaultConfigDir();
     // Where the databases go when the configuration directory is the default one.

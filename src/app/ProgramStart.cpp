@@ -1,15 +1,15 @@
 #include "app/ProgramStart.h"
 
+#include "app/DocumentList.h"
 #include "app/Installation.h"
-#include "app/Messages.h"
-#include "app/Settings.h"
 #include "app/TAboutBox.h"
 #include "app/TMainForm.h"
 #include "app/TPassCheck.h"
 #include "app/TStartUp.h"
-#include "diary/FormElementCache.h"
+#include "base/Messages.h"
+#include "base/Settings.h"
+#include "design/FormElementCache.h"
 #include "people/TSportlerkartei.h"
-#include "store/DocumentList.h"
 
 #include <QGuiApplication>
 

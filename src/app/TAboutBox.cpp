@@ -1,6 +1,6 @@
 #include "app/TAboutBox.h"
 
-#include "app/Settings.h"
+#include "base/Settings.h"
 
 #include <QCoreApplication>
 #include <QFrame>

@@ -1,7 +1,7 @@
 #include "app/TMainForm.h"
 
-#include "app/Messages.h"
-#include "app/Settings.h"
+#include "base/Messages.h"
+#include "base/Settings.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/CommandHost.h"
 #include "store/Cursor.h"
 
 #include <QMainWindow>
@@ -21,19 +22,12 @@ namespace velmora {
 class Progress;
 class TTrainingstagebuch;
 
-// An object on the main window's clipboard (copied entries, rows); the
-// clipboard owns it.
-class CopyObject {
-public:
-    virtual ~CopyObject() = default;
-};
-
 // The program's MDI frame: login values, menus and tool bar, the shared
 // commands the active child binds, the clipboard and the print source.
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public CommandHost {
     Q_OBJECT
 public:
-    using Handler = std::function<void()>;
+    using Handler = CommandHost::Handler;
 
     explicit TMainForm(Progress *progress = nullptr, QWidget *parent = nullptr);
     ~TMainForm() override;
@@ -47,20 +41,22 @@ public:
     void ApplyLogin(int personNr);
 
     // Shared commands: a child binds its handler while it is active.
-    void SetMenuCommand(int command, bool enable, Handler handler = {});
-    void SetViewMenus(int mode);
+    void SetMenuCommand(int command, bool enable, Handler handler = {}) override;
+    void SetViewMenus(int mode) override;
 
     // Clipboard of copied objects.
-    void StartCopyObject(int kind);
-    void AddCopyObject(std::unique_ptr<CopyObject> object);
-    int PasteObjectCount(int kind) const;
-    CopyObject *GetPasteObject(int index) const;
+    void StartCopyObject(int kind) override;
+    void AddCopyObject(std::unique_ptr<CopyObject> object) override;
+    int PasteObjectCount(int kind) const override;
+    CopyObject *GetPasteObject(int index) const override;
 
-    void SetPrintSource(const QString &title, Cursor *cursor);
+    void SetPrintSource(const QString &title, Cursor *cursor) override;
     const QString &printTitle() const { return m_printTitle; }
-    Cursor *printCursor() const { return m_printCursor.data(); }
+    Cursor *printCursor() const override { return m_printCursor.data(); }
 
-    QMdiArea *mdiArea() const { return m_mdi; }
+    int loginPersonNr() const override { return LoginPersonNr; }
+    QMdiArea *mdiArea() const override { return m_mdi; }
+    QObject *hostObject() override { return this; }
     QAction *action(const QString &objectName) const;
     QToolBar *toolBar() const { return m_toolBar; }
     QString statusText(int panel) const;

@@ -1,9 +1,9 @@
 #include "app/TPassCheck.h"
 
-#include "app/Log.h"
-#include "app/Messages.h"
-#include "app/PasswordCode.h"
-#include "app/Settings.h"
+#include "base/Log.h"
+#include "base/Messages.h"
+#include "base/PasswordCode.h"
+#include "base/Settings.h"
 #include "store/Engine.h"
 
 #include <QGridLayout>

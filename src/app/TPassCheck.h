@@ -1,6 +1,6 @@
 #pragma once
 
-#include "diary/TDBTypeGrid.h"
+#include "controls/TDBTypeGrid.h"
 #include "store/Cursor.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "design/BlockDesign.h"
 
-#include "app/Helpers.h"
+#include "base/Helpers.h"
 #include "design/BlockTable.h"
 #include "store/Keys.h"
 

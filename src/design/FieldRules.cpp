@@ -1,6 +1,6 @@
 #include "design/FieldRules.h"
 
-#include "app/Helpers.h"
+#include "base/Helpers.h"
 #include "design/BlockTable.h"
 #include "store/Cursor.h"
 #include "store/Errors.h"

@@ -1,8 +1,8 @@
 #include "design/FormDesign.h"
 
-#include "app/Helpers.h"
-#include "diary/FormElementCache.h"
-#include "diary/TTREList.h"
+#include "base/Helpers.h"
+#include "design/FormElementCache.h"
+#include "design/TTREList.h"
 #include "store/Keys.h"
 #include "store/Query.h"
 

@@ -1,8 +1,8 @@
 #include "design/TFFieldEditor.h"
 
-#include "app/Messages.h"
+#include "base/Messages.h"
+#include "controls/DBControls.h"
 #include "design/FormDesign.h"
-#include "store/DBControls.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

@@ -1,10 +1,10 @@
 #include "design/TIndexValues.h"
 
-#include "app/Messages.h"
-#include "app/Settings.h"
+#include "base/Messages.h"
+#include "base/Settings.h"
+#include "controls/DBControls.h"
+#include "controls/TDBTypeGrid.h"
 #include "design/AssignedValuesModel.h"
-#include "diary/TDBTypeGrid.h"
-#include "store/DBControls.h"
 #include "store/Engine.h"
 
 #include <QGridLayout>

@@ -1,9 +1,9 @@
 #include "design/TTrFieldEditor.h"
 
-#include "app/Helpers.h"
-#include "app/Messages.h"
+#include "base/Helpers.h"
+#include "base/Messages.h"
+#include "controls/DBControls.h"
 #include "design/BlockTable.h"
-#include "store/DBControls.h"
 
 #include <QButtonGroup>
 #include <QFormLayout>

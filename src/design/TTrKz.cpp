@@ -1,10 +1,10 @@
 #include "design/TTrKz.h"
 
-#include "app/Messages.h"
-#include "app/Settings.h"
+#include "base/Messages.h"
+#include "base/Settings.h"
+#include "controls/DBControls.h"
+#include "design/FormElementCache.h"
 #include "design/TFFieldEditor.h"
-#include "diary/FormElementCache.h"
-#include "store/DBControls.h"
 #include "store/Engine.h"
 
 #include <QButtonGroup>

@@ -1,12 +1,12 @@
 #include "design/TTrTable.h"
 
-#include "app/Messages.h"
-#include "app/Paths.h"
-#include "app/Settings.h"
+#include "base/Messages.h"
+#include "base/Paths.h"
+#include "base/Settings.h"
+#include "controls/DBControls.h"
+#include "controls/TDBTypeGrid.h"
 #include "design/TTrFieldEditor.h"
-#include "diary/TDBTypeGrid.h"
 #include "store/CursorModel.h"
-#include "store/DBControls.h"
 #include "store/Engine.h"
 
 #include <QCheckBox>

@@ -1,18 +1,8 @@
 #include "diary/DiaryListQuery.h"
 
 #include <QLocale>
-#include <QRegularExpression>
 
 namespace velmora {
-
-QStringList KeyListLines(const QString &memo) {
-    static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n"));
-    QStringList out;
-    for (const QString &l : memo.split(breaks))
-        if (!l.trimmed().isEmpty())
-            out << l.trimmed();
-    return out;
-}
 
 int NormalizedKindCode(int kindCode) {
     return kindCode % 10 == 0 ? kindCode + 2 : kindCode;

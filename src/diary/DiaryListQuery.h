@@ -1,5 +1,7 @@
 #pragma once
 
+#include "people/FilterKeyList.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -33,8 +35,6 @@ struct DiaryQuery {
     int kindCode = 2; // a units digit 0 taken as 2
 };
 
-// The key lists of a filter: one number per line, lines split at CR or LF.
-QStringList KeyListLines(const QString &memo);
 // The diary's kind code with a units digit 0 taken as 2.
 int NormalizedKindCode(int kindCode);
 DiaryQuery BuildDiaryListQuery(const DiaryQueryInput &in);

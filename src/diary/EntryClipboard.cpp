@@ -1,18 +1,19 @@
 #include "diary/EntryClipboard.h"
 
 #include "diary/TPasteMove.h"
+#include "store/Database.h"
 
 #include <QGuiApplication>
 
 namespace velmora::EntryClipboard {
 
-void CopyEntries(TMainForm &main, const std::vector<EntryReference> &entries) {
+void CopyEntries(CommandHost &main, const std::vector<EntryReference> &entries) {
     main.StartCopyObject(kEntries);
     for (const EntryReference &e : entries)
         main.AddCopyObject(std::make_unique<TTbPrimKeyEntry>(e));
 }
 
-std::vector<EntryReference> Entries(const TMainForm &main) {
+std::vector<EntryReference> Entries(const CommandHost &main) {
     std::vector<EntryReference> out;
     const int n = main.PasteObjectCount(kEntries);
     for (int i = 0; i < n; ++i)
@@ -21,13 +22,13 @@ std::vector<EntryReference> Entries(const TMainForm &main) {
     return out;
 }
 
-void CopyRows(TMainForm &main, const std::vector<RowReference> &rows) {
+void CopyRows(CommandHost &main, const std::vector<RowReference> &rows) {
     main.StartCopyObject(kRows);
     for (const RowReference &r : rows)
         main.AddCopyObject(std::make_unique<TTbDetailEntry>(r));
 }
 
-std::vector<RowReference *> Rows(const TMainForm &main) {
+std::vector<RowReference *> Rows(const CommandHost &main) {
     std::vector<RowReference *> out;
     const int n = main.PasteObjectCount(kRows);
     for (int i = 0; i < n; ++i)
@@ -36,13 +37,13 @@ std::vector<RowReference *> Rows(const TMainForm &main) {
     return out;
 }
 
-bool CanPasteRows(const TMainForm &main, const QString &table) {
+bool CanPasteRows(const CommandHost &main, const QString &table) {
     const std::vector<RowReference *> rows = Rows(main);
     return !rows.empty() && Database::plainTableName(rows.front()->TableName)
                                     .compare(Database::plainTableName(table), Qt::CaseInsensitive) == 0;
 }
 
-std::optional<PasteResult> PasteEntriesCommand(QWidget *parent, Database &db, const TMainForm &main,
+std::optional<PasteResult> PasteEntriesCommand(QWidget *parent, Database &db, const CommandHost &main,
                                                const CopyTarget &target) {
     const std::vector<EntryReference> entries = Entries(main);
     if (entries.empty())

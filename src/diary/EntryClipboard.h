@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TMainForm.h"
+#include "controls/CommandHost.h"
 #include "diary/EntryOperations.h"
 
 #include <optional>
@@ -10,7 +10,7 @@ class QWidget;
 
 namespace velmora {
 
-// A copied entry on the main window's clipboard (kind 1).
+// A copied entry on the frame's clipboard (kind 1).
 class TTbPrimKeyEntry : public CopyObject {
 public:
     explicit TTbPrimKeyEntry(const EntryReference &k) : key(k) {}
@@ -24,26 +24,26 @@ public:
     RowReference row;
 };
 
-// The diary's use of the main window's clipboard and the paste command.
+// The diary's use of the frame's clipboard and the paste command.
 namespace EntryClipboard {
 
 constexpr int kEntries = 1;
 constexpr int kRows = 2;
 
 // Starts a kind-1 copy holding the entries (none: the clipboard is empty).
-void CopyEntries(TMainForm &main, const std::vector<EntryReference> &entries);
+void CopyEntries(CommandHost &main, const std::vector<EntryReference> &entries);
 // The copied entries in clipboard order; empty when no entries are copied.
-std::vector<EntryReference> Entries(const TMainForm &main);
+std::vector<EntryReference> Entries(const CommandHost &main);
 
-void CopyRows(TMainForm &main, const std::vector<RowReference> &rows);
+void CopyRows(CommandHost &main, const std::vector<RowReference> &rows);
 // The copied rows, to be shifted by inserting rows; empty when none.
-std::vector<RowReference *> Rows(const TMainForm &main);
+std::vector<RowReference *> Rows(const CommandHost &main);
 // "&Einfügen" of a block panel: rows are copied and the first names its table.
-bool CanPasteRows(const TMainForm &main, const QString &table);
+bool CanPasteRows(const CommandHost &main, const QString &table);
 
 // "&Einfügen" in the list: asks the day count (TPasteMove) and pastes the
 // copied entries for the target. None when cancelled or nothing is copied.
-std::optional<PasteResult> PasteEntriesCommand(QWidget *parent, Database &db, const TMainForm &main,
+std::optional<PasteResult> PasteEntriesCommand(QWidget *parent, Database &db, const CommandHost &main,
                                                const CopyTarget &target);
 
 } // namespace EntryClipboard

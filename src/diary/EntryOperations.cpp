@@ -1,7 +1,7 @@
 #include "diary/EntryOperations.h"
 
-#include "app/Messages.h"
-#include "app/Progress.h"
+#include "base/Messages.h"
+#include "base/Progress.h"
 #include "diary/EntryRules.h"
 #include "store/Database.h"
 #include "store/Keys.h"

@@ -1,6 +1,6 @@
 #include "diary/EntryRules.h"
 
-#include "app/Helpers.h"
+#include "base/Helpers.h"
 #include "store/Cursor.h"
 
 #include <QLocale>

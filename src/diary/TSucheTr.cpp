@@ -1,6 +1,6 @@
 #include "diary/TSucheTr.h"
 
-#include "app/Messages.h"
+#include "base/Messages.h"
 #include "diary/EntryOperations.h"
 #include "store/Errors.h"
 #include "store/Query.h"

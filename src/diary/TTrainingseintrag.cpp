@@ -1,6 +1,6 @@
 #include "diary/TTrainingseintrag.h"
 
-#include "app/Messages.h"
+#include "base/Messages.h"
 #include "diary/TTrainingselement.h"
 #include "store/Engine.h"
 #include "store/Query.h"

@@ -1,14 +1,14 @@
 #include "diary/TTrainingselement.h"
 
-#include "app/Messages.h"
-#include "app/Settings.h"
-#include "diary/FormElementCache.h"
-#include "diary/TDBScrollBar.h"
-#include "diary/TDBTypeGrid.h"
+#include "base/Messages.h"
+#include "base/Settings.h"
+#include "controls/DBControls.h"
+#include "controls/TDBScrollBar.h"
+#include "controls/TDBTypeGrid.h"
+#include "design/FormElementCache.h"
 #include "diary/TTrainingseintrag.h"
 #include "store/Cursor.h"
 #include "store/CursorModel.h"
-#include "store/DBControls.h"
 #include "store/Query.h"
 
 #include <QApplication>

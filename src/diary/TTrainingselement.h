@@ -1,10 +1,10 @@
 #pragma once
 
+#include "controls/DBControls.h"
+#include "controls/TDBTypeGrid.h"
+#include "design/TTREList.h"
 #include "diary/EntryOperations.h"
 #include "diary/EntryRules.h"
-#include "diary/TDBTypeGrid.h"
-#include "diary/TTREList.h"
-#include "store/DBControls.h"
 
 #include <QFrame>
 #include <QPointer>

@@ -2,11 +2,11 @@
 // or group and the entry view of the chosen entry.
 #include "diary/TTrainingstagebuch.h"
 
-#include "app/Messages.h"
-#include "app/TMainForm.h"
+#include "base/Messages.h"
+#include "controls/CommandHost.h"
+#include "controls/TDBTypeGrid.h"
+#include "design/FormElementCache.h"
 #include "diary/DiaryListModel.h"
-#include "diary/FormElementCache.h"
-#include "diary/TDBTypeGrid.h"
 #include "store/Engine.h"
 #include "store/Errors.h"
 
@@ -30,7 +30,7 @@
 namespace velmora {
 
 namespace {
-// The shared commands of the main window the diary binds.
+// The frame's shared commands the diary binds.
 enum Command {
     kClose = 1,
     kPageSetup = 2,
@@ -68,15 +68,15 @@ QString menuCaption(const QString &name) {
 }
 } // namespace
 
-TTrainingstagebuch::TTrainingstagebuch(TMainForm *mainForm, QWidget *parent)
-    : TTrainingstagebuch(mainForm, Engine::current()->dblog(), parent) {}
+TTrainingstagebuch::TTrainingstagebuch(CommandHost *host, QWidget *parent)
+    : TTrainingstagebuch(host, Engine::current()->dblog(), parent) {}
 
-TTrainingstagebuch::TTrainingstagebuch(TMainForm *mainForm, Database &db, QWidget *parent)
-    : QWidget(parent), m_mainForm(mainForm), m_db(db), m_list(db) {
+TTrainingstagebuch::TTrainingstagebuch(CommandHost *host, Database &db, QWidget *parent)
+    : QWidget(parent), m_host(host), m_hostObject(host ? host->hostObject() : nullptr), m_db(db), m_list(db) {
     setObjectName(QStringLiteral("TTrainingstagebuch"));
     setAttribute(Qt::WA_DeleteOnClose);
-    if (mainForm)
-        User = mainForm->LoginPersonNr;
+    if (host)
+        User = host->loginPersonNr();
     // The pickers' "date zero"; a picker holding it counts as not set.
     NoDate = QDate(1899, 12, 30);
     buildControls();
@@ -86,8 +86,8 @@ TTrainingstagebuch::TTrainingstagebuch(TMainForm *mainForm, Database &db, QWidge
             showEntry(false);
     });
     connect(qApp, &QApplication::focusChanged, this, &TTrainingstagebuch::focusChanged);
-    if (mainForm && mainForm->mdiArea())
-        connect(mainForm->mdiArea(), &QMdiArea::subWindowActivated, this,
+    if (host && host->mdiArea())
+        connect(host->mdiArea(), &QMdiArea::subWindowActivated, this,
                 [this](QMdiSubWindow *w) { subWindowActivated(w ? w->widget() : nullptr); });
 }
 
@@ -370,8 +370,8 @@ void TTrainingstagebuch::RebuildList() {
     quTr->setPersonColumnVisible(SeveralPersons);
     if (!Deletion)
         setWindowTitle(m_title);
-    if (mainForm())
-        mainForm()->SetPrintSource(windowTitle(), &m_list.cursor());
+    if (host())
+        host()->SetPrintSource(windowTitle(), &m_list.cursor());
     Busy = false;
     // Shown only now, so that the read-only mark lands on the new caption.
     if (Ready && listMode)
@@ -422,8 +422,8 @@ void TTrainingstagebuch::showEntry(bool focusView) {
                     m_view = view;
                     connect(view, &EntryView::commandChanged, this,
                             [this](int command, bool enable, std::function<void()> handler) {
-                                if (mainForm())
-                                    mainForm()->SetMenuCommand(command, enable, std::move(handler));
+                                if (host())
+                                    host()->SetMenuCommand(command, enable, std::move(handler));
                             });
                     m_entryLayout->addWidget(view);
                     view->build();
@@ -539,12 +539,12 @@ void TTrainingstagebuch::btnFilter1Click() {
 // ------------------------------------------------------------ commands
 
 void TTrainingstagebuch::unbindCommand(int command) {
-    if (mainForm())
-        mainForm()->SetMenuCommand(command, false);
+    if (host())
+        host()->SetMenuCommand(command, false);
 }
 
 void TTrainingstagebuch::bindListCommands() {
-    TMainForm *main = mainForm();
+    CommandHost *main = host();
     if (!main || Single || Layout)
         return;
     Cursor &list = m_list.cursor();
@@ -600,7 +600,7 @@ void TTrainingstagebuch::EntryViewExit() {
 
 void TTrainingstagebuch::FormActivate() {
     m_active = true;
-    TMainForm *main = mainForm();
+    CommandHost *main = host();
     if (!main)
         return;
     main->SetMenuCommand(kClose, true);
@@ -636,8 +636,8 @@ void TTrainingstagebuch::subWindowActivated(QWidget *activeWidget) {
             return;
         // Whoever was active lets go first, so that its unbinding cannot
         // undo what this window binds.
-        if (mainForm())
-            for (QMdiSubWindow *w : mainForm()->mdiArea()->subWindowList())
+        if (host())
+            for (QMdiSubWindow *w : host()->mdiArea()->subWindowList())
                 if (auto *other = qobject_cast<TTrainingstagebuch *>(w->widget());
                     other && other != this && other->isActive())
                     other->FormDeactivate();
@@ -714,8 +714,8 @@ void TTrainingstagebuch::finish() {
     // A window closed while another is active leaves that one's commands alone.
     if (m_active)
         FormDeactivate();
-    if (mainForm() && mainForm()->printCursor() == &m_list.cursor())
-        mainForm()->SetPrintSource(QString(), nullptr);
+    if (host() && host()->printCursor() == &m_list.cursor())
+        host()->SetPrintSource(QString(), nullptr);
     m_list.cursor().close();
 }
 

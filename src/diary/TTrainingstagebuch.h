@@ -24,7 +24,7 @@ namespace velmora {
 class Database;
 class DiaryListModel;
 class TDBTypeGrid;
-class TMainForm;
+class CommandHost;
 
 // The diary window: an MDI child that lists the entries of one person or
 // group for one kind code, narrowed by a saved filter and dates, and shows
@@ -34,11 +34,11 @@ class TTrainingstagebuch : public QWidget {
 public:
     using Hook = std::function<void(TTrainingstagebuch &)>;
 
-    // The window for the main window's shared commands and print source, on
+    // The window for the frame's shared commands and print source, on
     // the given database (DBLOG of the current engine without one). The user
-    // starts as the main window's logged-in person.
-    TTrainingstagebuch(TMainForm *mainForm, Database &db, QWidget *parent = nullptr);
-    explicit TTrainingstagebuch(TMainForm *mainForm, QWidget *parent = nullptr);
+    // starts as the frame's logged-in person.
+    TTrainingstagebuch(CommandHost *host, Database &db, QWidget *parent = nullptr);
+    explicit TTrainingstagebuch(CommandHost *host, QWidget *parent = nullptr);
     ~TTrainingstagebuch() override;
 
     // Window state, set by the opener before initialise.
@@ -151,9 +151,11 @@ private:
     void tickKind(int kindCode);
     QDate pickerDate(QDateEdit *edit, QCheckBox *tick) const;
 
-    TMainForm *mainForm() const { return m_mainForm.data(); }
+    // None once the frame is gone.
+    CommandHost *host() const { return m_hostObject ? m_host : nullptr; }
 
-    QPointer<TMainForm> m_mainForm;
+    CommandHost *m_host = nullptr;
+    QPointer<QObject> m_hostObject;
     Database &m_db;
     DiaryEntryList m_list;
     QPointer<EntryView> m_view;

@@ -1,6 +1,6 @@
 #include "people/AthleteCard.h"
 
-#include "app/PasswordCode.h"
+#include "base/PasswordCode.h"
 #include "store/Keys.h"
 
 namespace velmora {

@@ -1,6 +1,6 @@
 #include "people/FilterRules.h"
 
-#include "diary/DiaryListQuery.h"
+#include "people/FilterKeyList.h"
 
 namespace velmora {
 

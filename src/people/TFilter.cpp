@@ -1,9 +1,9 @@
 #include "people/TFilter.h"
 
-#include "app/Helpers.h"
-#include "app/Messages.h"
-#include "app/Settings.h"
-#include "store/DBControls.h"
+#include "base/Helpers.h"
+#include "base/Messages.h"
+#include "base/Settings.h"
+#include "controls/DBControls.h"
 #include "store/Engine.h"
 
 #include <QCheckBox>

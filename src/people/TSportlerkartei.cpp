@@ -1,8 +1,8 @@
 #include "people/TSportlerkartei.h"
 
-#include "app/Messages.h"
-#include "app/Settings.h"
-#include "store/DBControls.h"
+#include "base/Messages.h"
+#include "base/Settings.h"
+#include "controls/DBControls.h"
 #include "store/Engine.h"
 
 #include <QButtonGroup>

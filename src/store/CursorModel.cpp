@@ -1,6 +1,6 @@
 #include "store/CursorModel.h"
 
-#include "app/Messages.h"
+#include "base/Messages.h"
 #include "store/Values.h"
 
 namespace velmora {

@@ -62,4 +62,15 @@ bool serialInUse(Database &db, int serial) {
     return false;
 }
 
+QString NextBlockTableName(const Database &db) {
+    int largest = 0;
+    for (const QString &name : db.tables(QStringLiteral("TR_*"))) {
+        bool ok = false;
+        const int n = name.mid(3).toInt(&ok);
+        if (ok && n > largest)
+            largest = n;
+    }
+    return QStringLiteral("TR_%1").arg(largest + 1);
+}
+
 } // namespace velmora

@@ -19,4 +19,7 @@ int nextEntryNumber(Database &db, int serial);
 // with that SerienNr or object keys inside its block.
 bool serialInUse(Database &db, int serial);
 
+// "TR_" and one above the largest number of the block tables "TR_<n>".
+QString NextBlockTableName(const Database &db);
+
 } // namespace velmora

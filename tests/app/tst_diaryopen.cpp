@@ -1,14 +1,14 @@
 // The main window opening diaries: a protocol from the open dialog, the
 // layout editor of a new block, a form's blank entry.
-#include "app/Settings.h"
+#include "app/DocumentList.h"
+#include "app/TFrmOpen.h"
 #include "app/TMainForm.h"
+#include "base/Settings.h"
 #include "design/BlockTable.h"
-#include "diary/FormElementCache.h"
+#include "design/FormElementCache.h"
 #include "diary/TTrainingseintrag.h"
 #include "diary/TTrainingstagebuch.h"
 #include "store/Cursor.h"
-#include "store/DocumentList.h"
-#include "store/TFrmOpen.h"
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"

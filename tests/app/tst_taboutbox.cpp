@@ -1,5 +1,5 @@
-#include "app/Settings.h"
 #include "app/TAboutBox.h"
+#include "base/Settings.h"
 #include "support/MessageRecorder.h"
 
 #include <QFile>

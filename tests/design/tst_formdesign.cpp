@@ -1,12 +1,12 @@
-#include "FormsFixture.h"
-#include "app/Settings.h"
+#include "base/Settings.h"
 #include "design/BlockTable.h"
 #include "design/FormDesign.h"
-#include "diary/FormElementCache.h"
-#include "diary/TTREList.h"
+#include "design/FormElementCache.h"
+#include "design/TTREList.h"
 #include "store/Cursor.h"
 #include "store/Keys.h"
 #include "support/ClubFixture.h"
+#include "support/FormsFixture.h"
 #include "support/TempInstallation.h"
 
 #include <QTest>

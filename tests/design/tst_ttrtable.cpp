@@ -1,10 +1,10 @@
 // The block designer and its field editor, driven offscreen through their
 // real windows.
-#include "app/Settings.h"
+#include "base/Settings.h"
+#include "controls/DBControls.h"
 #include "design/TTrFieldEditor.h"
 #include "design/TTrTable.h"
 #include "store/Cursor.h"
-#include "store/DBControls.h"
 #include "store/Query.h"
 #include "support/ClubFixture.h"
 #include "support/Controls.h"

@@ -1,7 +1,7 @@
+#include "app/DocumentList.h"
 #include "diary/DiaryEntryList.h"
 #include "diary/DiaryListModel.h"
 #include "store/Cursor.h"
-#include "store/DocumentList.h"
 #include "store/Errors.h"
 #include "store/Query.h"
 #include "support/ClubFixture.h"

@@ -1,4 +1,4 @@
-#include "app/Progress.h"
+#include "base/Progress.h"
 #include "diary/EntryOperations.h"
 #include "diary/EntryRules.h"
 #include "store/Query.h"

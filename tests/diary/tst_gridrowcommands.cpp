@@ -1,8 +1,8 @@
-#include "diary/EntryFixture.h"
 #include "diary/TTrainingseintrag.h"
 #include "diary/TTrainingselement.h"
 #include "store/Query.h"
 #include "support/ClubFixture.h"
+#include "support/EntryFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 

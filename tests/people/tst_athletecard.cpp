@@ -1,4 +1,4 @@
-#include "app/PasswordCode.h"
+#include "base/PasswordCode.h"
 #include "people/AthleteCard.h"
 #include "store/Cursor.h"
 #include "support/ClubFixture.h"

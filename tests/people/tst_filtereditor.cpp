@@ -1,7 +1,7 @@
-#include "app/Settings.h"
+#include "app/DocumentList.h"
+#include "base/Settings.h"
 #include "people/FilterEditor.h"
 #include "store/Cursor.h"
-#include "store/DocumentList.h"
 #include "support/ClubFixture.h"
 #include "support/TempInstallation.h"
 

@@ -1,3 +1,0 @@
-target_sources(velmora_core PRIVATE
-  BlockTable.cpp BlockTable.h
-)

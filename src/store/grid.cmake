@@ -1,4 +1,0 @@
-target_sources(velmora_core PRIVATE
-  CursorModel.cpp CursorModel.h
-  TypeAhead.cpp TypeAhead.h
-)

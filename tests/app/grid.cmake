@@ -1,1 +1,0 @@
-velmora_add_gui_test(tst_tpasscheck tst_tpasscheck.cpp)

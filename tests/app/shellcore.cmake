@@ -1,2 +1,0 @@
-velmora_add_test(tst_tobjectlist tst_tobjectlist.cpp)
-velmora_add_gui_test(tst_taboutbox tst_taboutbox.cpp)

@@ -1,3 +1,0 @@
-velmora_add_test(tst_fieldrules tst_fieldrules.cpp)
-velmora_add_test(tst_blockdesign tst_blockdesign.cpp)
-velmora_add_gui_test(tst_ttrtable tst_ttrtable.cpp)

@@ -1,2 +1,0 @@
-velmora_add_test(tst_picklist tst_picklist.cpp)
-velmora_add_gui_test(tst_tindexvalues tst_tindexvalues.cpp)

@@ -1,1 +1,0 @@
-velmora_add_test(tst_diarylistquery tst_diarylistquery.cpp)

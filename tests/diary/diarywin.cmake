@@ -1,4 +1,0 @@
-velmora_add_test(tst_diaryentrylist tst_diaryentrylist.cpp)
-velmora_add_gui_test(tst_ttrainingstagebuch tst_ttrainingstagebuch.cpp)
-add_executable(diary_bench ${CMAKE_SOURCE_DIR}/bench/diary_bench.cpp)
-target_link_libraries(diary_bench PRIVATE velmora_test_support velmora_ui)

@@ -1,2 +1,0 @@
-velmora_add_gui_test(tst_tdbtypegrid tst_tdbtypegrid.cpp)
-velmora_add_gui_test(tst_tdbscrollbar tst_tdbscrollbar.cpp)

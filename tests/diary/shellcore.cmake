@@ -1,2 +1,0 @@
-velmora_add_test(tst_ttrelist tst_ttrelist.cpp)
-velmora_add_test(tst_formelementcache tst_formelementcache.cpp)

@@ -1,2 +1,0 @@
-velmora_add_test(tst_athletecard tst_athletecard.cpp)
-velmora_add_gui_test(tst_sportlerkartei tst_sportlerkartei.cpp)

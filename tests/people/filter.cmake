@@ -1,3 +1,0 @@
-velmora_add_test(tst_filterrules tst_filterrules.cpp)
-velmora_add_test(tst_filtereditor tst_filtereditor.cpp)
-velmora_add_gui_test(tst_tfilter tst_tfilter.cpp)

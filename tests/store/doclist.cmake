@@ -1,3 +1,0 @@
-velmora_add_test(tst_documentlist tst_documentlist.cpp)
-velmora_add_test(tst_opendialogrules tst_opendialogrules.cpp)
-velmora_add_gui_test(tst_frmopen tst_frmopen.cpp)

@@ -1,2 +1,0 @@
-velmora_add_test(tst_cursormodel tst_cursormodel.cpp)
-velmora_add_test(tst_typeahead tst_typeahead.cpp)

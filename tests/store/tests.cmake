@@ -1,1 +1,0 @@
-velmora_add_test(tst_localsqltranslator tst_localsqltranslator.cpp)
