@@ -78,8 +78,9 @@ public:
     void OpenFormFillIn(int serienNr, int trNr, const QString &formName, bool readOnly);
     // The layout editor for the block just designed (the provisional form 0).
     void OpenLayoutEditor();
-    // Opens the pick-list editor for one field of a form.
-    void EditPickList(int formularNr, int tableNr, int feldNr, bool readOnly);
+    // Opens the pick-list editor for one field of a form, its caption
+    // naming the block and the field.
+    void EditPickList(int formularNr, int tableNr, int feldNr, bool readOnly, const QString &displayName);
     void miToolbar1Click();
     void miFensterPopup();
     void miCloseChildClick();

@@ -93,8 +93,8 @@ void TMainForm::miOpen1Click() {
     case KindForm: {
         // The login values stay untouched here as well (see above).
         TTrKz designer(LoginPersonNr, open.Key2(), open.Key1(), open.ReadOnly(), this);
-        designer.editPickList = [this, &designer](int form, int table, int feld) {
-            EditPickList(form, table, feld, designer.isReadOnly());
+        designer.editPickList = [this, &designer](int form, int table, int feld, const QString &name) {
+            EditPickList(form, table, feld, designer.isReadOnly(), name);
         };
         if (designer.exec() == QDialog::Accepted && designer.FillIn())
             OpenFormFillIn(designer.SerienNr(), designer.TrNr(), designer.FormName(), designer.isReadOnly());
@@ -131,14 +131,8 @@ void TMainForm::ReloadFormElements() {
     }
 }
 
-void TMainForm::EditPickList(int formularNr, int tableNr, int feldNr, bool readOnly) {
-    Query name(Engine::current()->dblog(),
-               QStringLiteral("select Feldname from TRFIELD where (TableNr = %1) and (\"Order\" = %2)")
-                   .arg(tableNr)
-                   .arg(feldNr));
-    name.open();
-    TIndexValues editor(formularNr, tableNr, feldNr, LoginPersonNr, readOnly, name.asString(QStringLiteral("Feldname")),
-                        this);
+void TMainForm::EditPickList(int formularNr, int tableNr, int feldNr, bool readOnly, const QString &displayName) {
+    TIndexValues editor(formularNr, tableNr, feldNr, LoginPersonNr, readOnly, displayName, this);
     editor.exec();
 }
 
@@ -296,7 +290,9 @@ void TMainForm::miFilter2Click() {
 
 void TMainForm::miTrKz1Click() {
     TTrKz designer(LoginGruppenNr, 0, 0, false, this);
-    designer.editPickList = [this](int form, int table, int feld) { EditPickList(form, table, feld, false); };
+    designer.editPickList = [this](int form, int table, int feld, const QString &name) {
+        EditPickList(form, table, feld, false, name);
+    };
     const bool fillIn = designer.exec() == QDialog::Accepted && designer.FillIn();
     RebuildDocumentList();
     if (fillIn)

@@ -2,12 +2,16 @@
 
 #include "base/Helpers.h"
 #include "design/BlockTable.h"
+#include "design/FieldRules.h"
 #include "store/Keys.h"
 
 namespace velmora {
 
 const QString BlockDesign::kNameMissing = QStringLiteral("Füllen Sie dieses Feld bitte aus!");
 const QString BlockDesign::kNoField = QStringLiteral("Sie müssen zumindest ein Feld eingeben!");
+const QString BlockDesign::kNotInGrid =
+    QStringLiteral("Das Feld \"%1\" vom Typ \"%2\" kann in der Tabellenform nicht dargestellt werden.") +
+    QLatin1Char('\r') + QStringLiteral("Ändern Sie bitte das Feld oder wählen Sie \"Einfachformular\".");
 
 namespace {
 const QString kTableNr = QStringLiteral("TableNr");
@@ -116,11 +120,28 @@ void BlockDesign::deleteField() {
     m_fields->deleteRow();
 }
 
+void BlockDesign::checkGridFields() {
+    if (!m_grid)
+        return;
+    // The presentation may have been switched to a grid after the fields
+    // were made: a grid cannot show what the field editor keeps from it.
+    Statement st(m_db, QStringLiteral("SELECT Feldname, Typ FROM TRFIELD WHERE TableNr = ? ORDER BY \"Order\""));
+    st.bind(1, m_tableNr);
+    while (st.step()) {
+        const QString typ = st.value(1).toString().trimmed().toUpper();
+        const FieldRules::Choice choice = FieldRules::choiceOf(typ, false);
+        if (!typ.isEmpty() && typ != QLatin1String("?") && !FieldRules::allowedInGrid(choice))
+            throw VelmoraError(kNotInGrid.arg(st.value(0).toString(), FieldRules::caption(choice)),
+                               QString::fromLatin1(kFieldGridControl));
+    }
+}
+
 void BlockDesign::finish(const QString &idxPath) {
     if (m_readOnly)
         return;
     if (fieldCount() == 0)
         throw VelmoraError(kNoField, QString::fromLatin1(kFieldGridControl));
+    checkGridFields();
     Cursor &b = *m_block;
     if (!b.isEditing())
         b.edit();

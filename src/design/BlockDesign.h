@@ -16,6 +16,7 @@ public:
     static constexpr const char *kFieldGridControl = "dbgFelder";
     static const QString kNameMissing;
     static const QString kNoField;
+    static const QString kNotInGrid; // "%1": the field's name, "%2": its type
 
     BlockDesign(Database &db, int serial);
     ~BlockDesign();
@@ -45,6 +46,8 @@ public:
     void appendField();
     void deleteField();
 
+    // Refuses a grid block holding a field a grid cannot show (kNotInGrid).
+    void checkGridFields();
     // Posts the block row and finishes the block (form 0, layout, table,
     // index description) in one transaction. On failure nothing is written,
     // the block row is back in edit state with what was typed, and the error

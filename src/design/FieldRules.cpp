@@ -1,18 +1,21 @@
 #include "design/FieldRules.h"
 
+#include "base/GermanInput.h"
 #include "base/Helpers.h"
 #include "design/BlockTable.h"
 #include "store/Cursor.h"
 #include "store/Errors.h"
 
-#include <QLocale>
 #include <QRegularExpression>
+#include <cmath>
 #include <limits>
 
 namespace velmora {
 
 const QString FieldRules::kNameInUse = QStringLiteral("Dieser Feldname wird bereits benutzt.") + QLatin1Char('\r') +
                                        QStringLiteral("Wählen Sie bitte einen anderen!");
+const QString FieldRules::kNameEmpty = QStringLiteral("Bitte geben Sie einen Feldnamen ein!");
+const QString FieldRules::kNameQuote = QStringLiteral("Ein Feldname darf kein Anführungszeichen (\") enthalten.");
 const QString FieldRules::kNoValue = QStringLiteral("Bitte geben Sie einen Wert ein!");
 const QString FieldRules::kNoInteger = QStringLiteral("Bitte geben Sie eine gültige ganze Zahl ein!");
 const QString FieldRules::kNoFloat = QStringLiteral("Bitte geben Sie eine gültige Kommazahl ein!");
@@ -72,25 +75,23 @@ const ChoiceInfo &info(FieldRules::Choice c) {
     throw VelmoraError(message, QString::fromLatin1(control));
 }
 
-// A decimal number with a point or the German comma, as the value lists are
-// read back by the entry editor.
+// Read as the entry editor reads the limits back: one reader of German
+// numbers for both, so that "1,500" is 1.5 in either.
 bool parseFloat(const QString &text, double *value) {
-    const QString t = text.trimmed();
-    bool ok = false;
-    double v = QLocale::c().toDouble(t, &ok);
-    if (!ok)
-        v = QLocale(QLocale::German, QLocale::Germany).toDouble(t, &ok);
-    if (ok)
-        *value = v;
-    return ok;
+    const std::optional<double> v = ParseGermanNumber(text);
+    if (!v || !std::isfinite(*v))
+        return false;
+    *value = *v;
+    return true;
 }
 
 bool parseInt(const QString &text, qint64 *value) {
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok);
-    if (ok)
-        *value = v;
-    return ok;
+    double v = 0;
+    if (!parseFloat(text, &v) || v != std::floor(v) || v < std::numeric_limits<qint32>::min() ||
+        v > std::numeric_limits<qint32>::max())
+        return false;
+    *value = qint64(v);
+    return true;
 }
 } // namespace
 
@@ -136,8 +137,10 @@ void FieldRules::checkName(const QString &name, const QStringList &otherNames) {
     const QString upper = name.toUpper();
     // The block table is created with these names quoted: a name SQLite
     // cannot take would only fail when the block is finished.
-    if (name.trimmed().isEmpty() || name.contains(QLatin1Char('"')))
-        refuse(kNameInUse, kNameControl);
+    if (name.trimmed().isEmpty())
+        refuse(kNameEmpty, kNameControl);
+    if (name.contains(QLatin1Char('"')))
+        refuse(kNameQuote, kNameControl);
     if (upper == QLatin1String("ORDER") || upper == QLatin1String("SERIENNR") || upper == QLatin1String("TRNR"))
         refuse(kNameInUse, kNameControl);
     for (const QString &other : otherNames)

@@ -23,10 +23,12 @@ public:
     static constexpr const char *kValuesControl = "dbfWerte";
 
     static const QString kNameInUse;
+    static const QString kNameEmpty;
+    static const QString kNameQuote;
     static const QString kNoValue;
     static const QString kNoInteger;
     static const QString kNoFloat;
-    static const QString kNoTime;  // "%1": the text
+    static const QString kNoTime; // "%1": the text
     static const QString kLimitsReversed;
     static const QString kSizeTooSmall;
     static const QString kSizeOutOfRange;
@@ -56,9 +58,9 @@ public:
         QString prefix;
     };
     static NameExit leaveName(const QString &typed, const QString &prefix);
-    // Refuses reserved names, names SQLite could not take as a column
-    // (empty, or holding a double quote) and names another field of the
-    // block already uses (ignoring case).
+    // Refuses names SQLite could not take as a column (empty: kNameEmpty,
+    // holding a double quote: kNameQuote), reserved names and names another
+    // field of the block already uses, ignoring case (kNameInUse).
     static void checkName(const QString &name, const QStringList &otherNames);
     // The names of the block's other fields (Order other than `order`).
     static QStringList otherFieldNames(class Database &db, int tableNr, int order);
@@ -66,14 +68,14 @@ public:
     // The inputs of the last page and what "Fertig" stores.
     struct Input {
         QChar code;
-        QString smallest, largest;  // the two limits as typed
-        QVariant groesse;           // null when empty
-        QString werte;              // the value list (one value per line)
+        QString smallest, largest; // the two limits as typed
+        QVariant groesse;          // null when empty
+        QString werte;             // the value list (one value per line)
     };
     struct Result {
         QString typ;
         int groesse = 0;
-        QString werte;  // empty: no values
+        QString werte; // empty: no values
     };
     static Result finish(const Input &input);
 

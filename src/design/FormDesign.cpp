@@ -6,6 +6,7 @@
 #include "store/Keys.h"
 #include "store/Query.h"
 
+#include <QCollator>
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -35,6 +36,8 @@ int scalar(Database &db, const QString &sql, const QVariantList &values) {
 } // namespace
 
 const QString FormDesign::kFormNotFound = QStringLiteral("Das Formular wurde nicht gefunden.");
+const QString FormDesign::kValueTooLong =
+    QStringLiteral("Der Wert \"%1\" ist zu lang: das Feld faßt höchstens %2 Zeichen.");
 
 FormDesign::FormDesign(Database &db, int serial) : m_db(db), m_serial(serial) {}
 
@@ -43,6 +46,12 @@ FormDesign::~FormDesign() = default;
 void FormDesign::open(const Options &options) {
     m_options = options;
     m_new = options.serienNr == 0 && options.trNr == 0 && !options.readOnly;
+    // Everything the designer writes, up to "Fertig", is one change: "Abbruch"
+    // takes back every step, whichever page it was taken on. A failed open
+    // takes back what it wrote itself.
+    std::unique_ptr<Transaction> session;
+    if (!options.readOnly)
+        session = std::make_unique<Transaction>(m_db);
     m_form = std::make_unique<Cursor>(m_db, QStringLiteral("TR"));
     m_form->setOrder(QStringLiteral("SerienNr;TrNr"));
     m_form->setReadOnly(options.readOnly);
@@ -76,10 +85,15 @@ void FormDesign::open(const Options &options) {
     m_fields->setOrder(QStringLiteral("FormularNr;Order"));
     m_fields->setRange({m_formularNr}, {m_formularNr});
     m_fields->setReadOnly(options.readOnly);
+    m_fields->beforePost = [this](Cursor &c) {
+        checkValueList(m_db, c.asInt(QStringLiteral("TableNr")), c.asInt(QStringLiteral("FeldNr")),
+                       c.asString(QStringLiteral("Werte")));
+    };
     m_fields->open();
 
     m_nextBlockOrder = maxOrder(QStringLiteral("TRuseTBL")) + 1;
     m_nextFieldOrder = maxOrder(QStringLiteral("FFIELD")) + 1;
+    m_session = std::move(session);
 }
 
 int FormDesign::maxOrder(const QString &table) {
@@ -160,11 +174,28 @@ void FormDesign::leaveNamePage() {
 
 std::vector<FormDesign::Block> FormDesign::availableBlocks() {
     std::vector<Block> blocks;
-    Statement st(m_db, QStringLiteral("SELECT TableNr, Name FROM TRTABLE WHERE coalesce(State, 0) = 0 AND TableNr <> 0 "
-                                      "ORDER BY Name, TableNr"));
-    while (st.step())
+    Statement st(m_db, QStringLiteral("SELECT TableNr, Name, Filename FROM TRTABLE WHERE coalesce(State, 0) = 0 AND "
+                                      "TableNr <> 0 ORDER BY TableNr"));
+    while (st.step()) {
+        // A block left unfinished has no table: an entry could store nothing.
+        const QString filename = st.value(2).toString().trimmed();
+        if (filename.isEmpty() || !m_db.tableExists(filename))
+            continue;
         blocks.push_back({st.value(0).toInt(), st.value(1).toString()});
+    }
+    SortBlocksByName(blocks);
     return blocks;
+}
+
+void FormDesign::SortBlocksByName(std::vector<Block> &blocks) {
+    // As a German reader looks things up: without regard to case, umlauts
+    // with their base letters.
+    QCollator german{QLocale(QLocale::German, QLocale::Germany)};
+    german.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(blocks.begin(), blocks.end(), [&german](const Block &a, const Block &b) {
+        const int c = german.compare(a.name, b.name);
+        return c != 0 ? c < 0 : a.tableNr < b.tableNr;
+    });
 }
 
 std::vector<FormDesign::Block> FormDesign::chosenBlocks() {
@@ -297,8 +328,14 @@ bool FormDesign::locateField(int order) {
 void FormDesign::finish(TTREList &elements) {
     if (m_options.readOnly)
         return;
+    if (m_fields->isEditing())
+        m_fields->post();
     m_form->edit();
     m_form->post();
+    if (m_session) {
+        m_session->commit();
+        m_session.reset();
+    }
     m_form->edit();
     replaceFormElements(m_db, m_formularNr, elements);
 }
@@ -311,24 +348,43 @@ void FormDesign::cancel(TTREList &elements) {
     m_form->cancel();
     if (m_options.readOnly)
         return;
-    if (m_new) {
+    if (m_session) {
+        // The form as it was before the designer opened; the cursors let go
+        // of the rows first.
+        m_form->close();
+        if (m_fields)
+            m_fields->close();
+        m_session.reset();
+    } else if (m_new) {
+        // Without a session (it was committed already): remove what is left.
         Transaction tx(m_db);
         run(m_db, QStringLiteral("DELETE FROM TRuseVAL WHERE FormularNr = ?"), {m_formularNr});
         run(m_db, QStringLiteral("DELETE FROM FFIELD WHERE FormularNr = ?"), {m_formularNr});
         run(m_db, QStringLiteral("DELETE FROM TRuseTBL WHERE FormularNr = ?"), {m_formularNr});
         run(m_db, QStringLiteral("DELETE FROM TR WHERE SerienNr = ? AND TrNr = ?"), {m_serienNr, m_trNr});
         tx.commit();
+    }
+    if (m_new) {
         elements.RemoveForm(m_formularNr);
         return;
     }
-    // Blocks dropped and fields edited stay posted; their field rows must not
-    // outlive the block, and the entry editor must see what is stored.
-    {
-        Transaction tx(m_db);
-        deleteOrphanFields();
-        tx.commit();
-    }
+    // The entry editor sees what is stored.
     replaceFormElements(m_db, m_formularNr, elements);
+}
+
+void FormDesign::checkValueList(Database &db, int tableNr, int feldNr, const QString &werte) {
+    Statement st(db, QStringLiteral("SELECT Typ, \"Größe\" FROM TRFIELD WHERE TableNr = ? AND \"Order\" = ?"));
+    st.bind(1, tableNr);
+    st.bind(2, feldNr);
+    if (!st.step() || st.value(0).toString().trimmed().toUpper() != QLatin1String("C") || st.value(1).isNull())
+        return;
+    // The block's column holds no more: a longer value would be cut when
+    // an entry stores it.
+    const int size = st.value(1).toInt();
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    for (const QString &line : werte.split(lineBreak))
+        if (size > 0 && line.size() > size)
+            throw VelmoraError(kValueTooLong.arg(line).arg(size), QString::fromLatin1(kValuesControl));
 }
 
 std::vector<FormDesign::PickValue> FormDesign::pickValues(Database &db, int formularNr, int tableNr, int feldNr) {

@@ -17,8 +17,8 @@ class TTREList;
 class FormDesign {
 public:
     struct Options {
-        int owner = 0;     // PersonNr of a new form; the coach for the pick lists
-        int serienNr = 0;  // both 0: a new form
+        int owner = 0;    // PersonNr of a new form; the coach for the pick lists
+        int serienNr = 0; // both 0: a new form
         int trNr = 0;
         bool readOnly = false;
     };
@@ -31,9 +31,9 @@ public:
         int order = 0;
         int tableNr = 0;
         int feldNr = 0;
-        QString baustein;  // the block's Name
-        QString feld;      // the field's Feldname
-        QString typ;       // the field's type code ("FType")
+        QString baustein; // the block's Name
+        QString feld;     // the field's Feldname
+        QString typ;      // the field's type code ("FType")
         bool grid = false;
         QString prefix, postfix;
         bool visible = true, print = true;
@@ -46,6 +46,8 @@ public:
     };
 
     static const QString kFormNotFound;
+    static const QString kValueTooLong; // "%1": the value, "%2": the field's size
+    static constexpr const char *kValuesControl = "dbfWerte";
 
     FormDesign(Database &db, int serial);
     ~FormDesign();
@@ -88,8 +90,8 @@ public:
     // block Timestamp for a changed table structure.
     void markBlocks();
 
-    // The blocks offered for adding (State 0, not block 0) by Name, and the
-    // chosen ones (block 0 never listed) in their form order.
+    // The blocks offered for adding (State 0, not block 0, with a table) by
+    // Name, and the chosen ones (block 0 never listed) in their form order.
     std::vector<Block> availableBlocks();
     std::vector<Block> chosenBlocks();
     bool usesBlock(int tableNr);
@@ -108,14 +110,19 @@ public:
     // Positions fields() on the row of that Order; false when it is gone.
     bool locateField(int order);
 
-    // "Fertig": posts the TR row (unless read-only) and replaces the form's
-    // elements in the list.
+    // "Fertig": posts the TR row (unless read-only), keeps every change of
+    // the session and replaces the form's elements in the list.
     void finish(TTREList &elements);
-    // "Abbruch": a new form leaves no rows; an existing one drops its pending
-    // TR edits, and its posted block and field changes are made consistent
-    // and reach the list.
+    // "Abbruch": every change since open() is taken back (a new form leaves
+    // no rows, an existing one stays as it was) and the list shows the
+    // stored form.
     void cancel(TTREList &elements);
 
+    // A combobox field's value list of a form: every value fits the block's
+    // column (kValueTooLong otherwise). Other fields pass.
+    static void checkValueList(Database &db, int tableNr, int feldNr, const QString &werte);
+    // Blocks by name as German users expect (case and umlauts aside).
+    static void SortBlocksByName(std::vector<Block> &blocks);
     // The values a form field offers, joined to TRVALUE, in Order.
     static std::vector<PickValue> pickValues(Database &db, int formularNr, int tableNr, int feldNr);
     // Removes the form's elements from the list and adds them afresh from
@@ -139,6 +146,8 @@ private:
     int m_kind = 0;
     int m_nextBlockOrder = 1;
     int m_nextFieldOrder = 1;
+    // Declared before the cursors, so that they close before it rolls back.
+    std::unique_ptr<Transaction> m_session;
     std::unique_ptr<Cursor> m_form;
     std::unique_ptr<Cursor> m_fields;
 };

@@ -18,6 +18,17 @@ const QString kPersonNr = QStringLiteral("PersonNr");
 const QString PickList::kReadOnly = QStringLiteral("Datenmenge nur mit Leseberechtigung geöffnet!");
 const QString PickList::kForeignValue =
     QStringLiteral("Dieser Indexwert wurde von einem anderen Trainer erstellt und kann nur von ihm geändert werden.");
+const QString PickList::kEmptyValue = QStringLiteral("Bitte geben Sie einen Wert ein!");
+const QString PickList::kAlreadyAssigned = QStringLiteral("Der Wert \"%1\" ist dem Feld bereits zugeordnet.");
+
+namespace {
+// The pick lists open in this program, per database: marks found when none
+// is open were left by a program that ended without clearing them.
+QHash<const Database *, int> &openLists() {
+    static QHash<const Database *, int> lists;
+    return lists;
+}
+} // namespace
 
 PickList::PickList(Database &db, int serial) : m_db(db), m_serial(serial) {}
 
@@ -69,10 +80,13 @@ void PickList::open(const Field &field, int coach, bool readOnly) {
     m_values->beforePost = [this](Cursor &c) { valueBeforePost(c); };
 
     try {
+        if (m_marksWritable && openLists().value(&m_db) == 0)
+            clearStaleMarks();
         m_assigned->open();
         m_work->open();
         m_marks->open();
         m_open = true;
+        ++openLists()[&m_db];
         if (!m_assigned->isEmpty()) {
             m_assigned->last();
             m_nextOrder = m_assigned->asInt(kOrder) + 1;
@@ -100,6 +114,8 @@ void PickList::close() {
     if (!m_open)
         return;
     m_open = false;
+    if (--openLists()[&m_db] <= 0)
+        openLists().remove(&m_db);
     if (m_values && m_values->isEditing())
         m_values->cancel();
     if (m_work && m_work->isEditing())
@@ -123,6 +139,16 @@ void PickList::close() {
         throw;
     }
     closeCursors();
+}
+
+void PickList::clearStaleMarks() {
+    // Written past the cursors: the marks are working state and must not
+    // touch Timestamp, which decides what an import replaces.
+    Transaction tx(m_db);
+    Statement st(m_db, QStringLiteral("UPDATE %1 SET %2 = 0 WHERE %2 <> 0")
+                           .arg(quoteIdentifier(m_db.requireTable(kTrValue)), quoteIdentifier(kState)));
+    st.step();
+    tx.commit();
 }
 
 void PickList::requireWritable() const {
@@ -149,6 +175,9 @@ void PickList::setMark(int valueNr, int state) {
 void PickList::valueBeforePost(Cursor &c) {
     if (c.state() == Cursor::State::Edit && c.asInt(kPersonNr) != m_coach)
         throw VelmoraError(kForeignValue, QString::fromLatin1(kValueControl));
+    // An empty value would be offered by every form's pick list.
+    if (c.asString(QStringLiteral("Value")).trimmed().isEmpty())
+        throw VelmoraError(kEmptyValue, QString::fromLatin1(kValueControl));
 }
 
 // After a failed operation the transaction is gone: every cursor shows the
@@ -191,21 +220,33 @@ bool PickList::canMoveDown() {
 
 int PickList::newValue() {
     requireWritable();
+    // The value being typed is stored (or, still empty, dropped) first.
+    postValue();
     m_values->append();
     return m_values->asInt(kValueNr);
 }
 
-void PickList::postValue() {
-    if (m_open && m_values->isEditing())
-        m_values->post();
+bool PickList::postValue() {
+    if (!m_open || !m_values->isEditing())
+        return true;
+    // A new value left without any text was never meant: it goes unstored.
+    if (m_values->state() == Cursor::State::Insert && m_values->asString(QStringLiteral("Value")).trimmed().isEmpty() &&
+        m_values->asString(QStringLiteral("Beschreibung")).trimmed().isEmpty()) {
+        m_values->cancel();
+        return false;
+    }
+    m_values->post();
+    return true;
 }
 
 bool PickList::assign() {
     requireWritable();
-    postValue();
-    if (m_values->recNo() < 0)
+    if (!postValue() || m_values->recNo() < 0)
         return false;
     const int valueNr = m_values->asInt(kValueNr);
+    // A mark lost elsewhere must not put the value into the list twice.
+    if (stillAssigned(valueNr, -1))
+        throw VelmoraError(kAlreadyAssigned.arg(m_values->asString(QStringLiteral("Value"))));
     const int order = m_nextOrder;
     try {
         Transaction tx(m_db);

@@ -2,6 +2,7 @@
 
 #include "store/Cursor.h"
 
+#include <QHash>
 #include <QSet>
 #include <memory>
 #include <utility>
@@ -26,8 +27,10 @@ public:
         int feldNr = 0;
     };
 
-    static const QString kReadOnly;     // "Datenmenge nur mit Leseberechtigung geöffnet!"
-    static const QString kForeignValue; // editing another coach's value
+    static const QString kReadOnly;        // "Datenmenge nur mit Leseberechtigung geöffnet!"
+    static const QString kForeignValue;    // editing another coach's value
+    static const QString kEmptyValue;      // a value without text
+    static const QString kAlreadyAssigned; // "%1": the value's text
     // The window's controls the refusals name.
     static constexpr const char *kValueControl = "dbfValue";
 
@@ -37,7 +40,9 @@ public:
     PickList &operator=(const PickList &) = delete;
 
     // Opens the field's list, marks its values and opens the available
-    // values. coach is the person number of the current coach.
+    // values. coach is the person number of the current coach. Marks left
+    // by a program that ended without clearing them are cleared first
+    // when no other list of this program is open.
     void open(const Field &field, int coach, bool readOnly);
     // Clears the marks and closes the cursors; a value edit not posted by
     // postValue() before is dropped. Safe to call more than once.
@@ -65,10 +70,13 @@ public:
     // A new value of the current coach (key, owner, creation time), left in
     // insert state for its text; returns its key.
     int newValue();
-    // Posts a pending edit of the current value.
-    void postValue();
+    // Posts a pending edit of the current value; a value without text is
+    // refused with kEmptyValue. A new value left without any text is dropped
+    // instead (false).
+    bool postValue();
     // Assigns the current available value at the end of the list; returns
-    // false when there is none.
+    // false when there is none. A value the field already offers is refused
+    // with kAlreadyAssigned.
     bool assign();
     // Removes the current assigned row; the others keep their Order.
     bool remove();
@@ -84,6 +92,7 @@ public:
 
 private:
     void requireWritable() const;
+    void clearStaleMarks();
     void setMark(int valueNr, int state);
     bool moveBy(int step);
     bool stillAssigned(int valueNr, int exceptOrder);

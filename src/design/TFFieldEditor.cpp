@@ -145,7 +145,7 @@ void TFFieldEditor::refreshValues() {
 
 void TFFieldEditor::btnBearbeitenClick() {
     if (editPickList)
-        editPickList(m_formularNr, m_tableNr, m_feldNr);
+        editPickList(m_formularNr, m_tableNr, m_feldNr, m_displayName);
     refreshValues();
 }
 

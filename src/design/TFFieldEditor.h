@@ -30,9 +30,10 @@ public:
                   QWidget *parent = nullptr);
     ~TFFieldEditor() override;
 
-    // Opens the pick-list editor for (FormularNr, TableNr, FeldNr); the
-    // owner of this window connects it. The grid is read again afterwards.
-    std::function<void(int formularNr, int tableNr, int feldNr)> editPickList;
+    // Opens the pick-list editor for (FormularNr, TableNr, FeldNr) with the
+    // display name "<block> <field>" for its caption; the owner of this
+    // window connects it. The grid is read again afterwards.
+    std::function<void(int formularNr, int tableNr, int feldNr, const QString &displayName)> editPickList;
 
     int formularNr() const { return m_formularNr; }
     int order() const { return m_order; }

@@ -125,6 +125,13 @@ void TIndexValues::buildControls() {
     auto *main = new QVBoxLayout(this);
     main->addLayout(lists);
     main->addLayout(bottom);
+
+    // From "Value" on to its description: typing on after a Tab must not
+    // reach "Neu" and create one value after another.
+    QWidget *order[] = {dbgValue,  dbfValue,  dbfBeschreibung, btnNew,  btnAdd,
+                        btnRemove, dbguseVAL, btnUp,           btnDown, btnOk};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 bool TIndexValues::prepare() {

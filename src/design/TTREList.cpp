@@ -1,10 +1,10 @@
 #include "design/TTREList.h"
 
+#include "base/GermanInput.h"
 #include "base/Progress.h"
 #include "store/Errors.h"
 #include "store/Query.h"
 
-#include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -78,15 +78,10 @@ void fillEntry(TTREListEntry &e, const std::vector<QVariant> &row, const Element
     e.SetWerte(row[size_t(c.Werte)].toString());
 }
 
-// A value-list line as a number: a decimal point or the German comma; a line
-// that is empty or no number counts as 0.
+// A value-list line as a number, read as the field editor read it when the
+// limit was typed; a line that is empty or no number counts as 0.
 double lineAsNumber(const QString &line) {
-    const QString t = line.trimmed();
-    bool ok = false;
-    double v = QLocale::c().toDouble(t, &ok);
-    if (!ok)
-        v = QLocale(QLocale::German, QLocale::Germany).toDouble(t, &ok);
-    return ok ? v : 0;
+    return ParseGermanNumber(line).value_or(0);
 }
 
 bool formLess(int formA, int orderA, int formB, int orderB) {

@@ -59,7 +59,7 @@ public:
 
     // Opens the pick-list editor for a form field; handed to every
     // form-field editor this window opens.
-    std::function<void(int formularNr, int tableNr, int feldNr)> editPickList;
+    std::function<void(int formularNr, int tableNr, int feldNr, const QString &displayName)> editPickList;
 
     FormDesign &design() { return *m_design; }
     int currentPage() const;

@@ -1,5 +1,6 @@
 #include "diary/EntryRules.h"
 
+#include "base/GermanInput.h"
 #include "base/Helpers.h"
 #include "store/Cursor.h"
 
@@ -56,11 +57,9 @@ QVariant limitValue(QChar typ, const QString &line) {
         }
         return {};
     }
-    bool ok = false;
-    double d = text.toDouble(&ok);
-    if (!ok)
-        d = QLocale(QLocale::German).toDouble(text, &ok);
-    return ok ? QVariant(d) : QVariant();
+    // Read as the field editor read the limit when it was typed.
+    const std::optional<double> d = ParseGermanNumber(text);
+    return d ? QVariant(*d) : QVariant();
 }
 } // namespace
 

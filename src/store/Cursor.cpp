@@ -65,7 +65,9 @@ void Cursor::setRange(const QVariantList &low, const QVariantList &high) {
     }
 }
 
-void Cursor::clearRange() { setRange({}, {}); }
+void Cursor::clearRange() {
+    setRange({}, {});
+}
 
 void Cursor::setFilter(const QString &expression) {
     m_filter = expression;
@@ -103,7 +105,9 @@ void Cursor::setMasterSource(Cursor *master, const QString &masterFields, const 
     }
 }
 
-void Cursor::setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+void Cursor::setReadOnly(bool readOnly) {
+    m_readOnly = readOnly;
+}
 
 void Cursor::setCaseInsensitive(bool on) {
     if (m_caseInsensitive == on)
@@ -327,6 +331,27 @@ void Cursor::positionOnRowid(qint64 rowid, int fallback) {
     m_eof = m_bof = (n == 0);
 }
 
+// A search reads the table itself, so it may find a row written after the
+// set's row ids were read (through another cursor, or an insert of this
+// one). Staying on the current row then would let the next edit change the
+// wrong row: the row ids are read again and the found row becomes current.
+bool Cursor::positionOnFound(qint64 rowid) {
+    auto known = [this](qint64 id) { return std::find(m_rowids.begin(), m_rowids.end(), id) != m_rowids.end(); };
+    ensureRowids();
+    bool found = known(rowid);
+    if (found) {
+        positionOnRowid(rowid, m_pos);
+        return true;
+    }
+    const qint64 current = m_pos >= 0 ? m_rowid : 0;
+    resetSet();
+    ensureRowids();
+    found = known(rowid);
+    positionOnRowid(found ? rowid : current, m_pos);
+    Q_EMIT rowsChanged();
+    return found;
+}
+
 void Cursor::loadRow() {
     if (m_rowLoaded)
         return;
@@ -370,9 +395,9 @@ void Cursor::first() {
     checkBrowse();
     if (!m_stream) {
         const Where w = buildWhere();
-        m_stream = std::make_unique<Statement>(
-            m_db, QStringLiteral("SELECT rowid, %1 FROM %2%3%4")
-                      .arg(columnList(), quoteIdentifier(m_table), w.sql, orderClause()));
+        m_stream =
+            std::make_unique<Statement>(m_db, QStringLiteral("SELECT rowid, %1 FROM %2%3%4")
+                                                  .arg(columnList(), quoteIdentifier(m_table), w.sql, orderClause()));
         bindWhere(*m_stream, w);
     } else {
         m_stream->reset();
@@ -470,7 +495,9 @@ void Cursor::moveTo(int position) {
     scrolledTo();
 }
 
-bool Cursor::isEmpty() { return recordCount() == 0; }
+bool Cursor::isEmpty() {
+    return recordCount() == 0;
+}
 
 int Cursor::recordCount() {
     requireOpen();
@@ -483,7 +510,9 @@ int Cursor::recordCount() {
     return sqlite3_column_int(st.get(), 0);
 }
 
-int Cursor::recNo() { return m_state == State::Inactive ? -1 : m_pos; }
+int Cursor::recNo() {
+    return m_state == State::Inactive ? -1 : m_pos;
+}
 
 std::vector<QVariant> Cursor::rowAt(int position) {
     requireOpen();
@@ -515,13 +544,15 @@ bool Cursor::findKey(const QVariantList &values) {
         sql += QLatin1String(" AND ") + comparedColumn(f) + QLatin1String(" = ?");
         binds.push_back({values[i], f});
     }
-    Statement st(m_db, QStringLiteral("SELECT rowid FROM %1%2%3 LIMIT 1").arg(quoteIdentifier(m_table), sql, orderClause()));
+    Statement st(m_db,
+                 QStringLiteral("SELECT rowid FROM %1%2%3 LIMIT 1").arg(quoteIdentifier(m_table), sql, orderClause()));
     int idx = 1;
     for (const auto &[v, f] : binds)
         st.bind(idx++, v, f.type, 0);
     if (!st.step())
         return false;
-    positionOnRowid(sqlite3_column_int64(st.get(), 0), m_pos);
+    if (!positionOnFound(sqlite3_column_int64(st.get(), 0)))
+        return false;
     scrolledTo();
     return true;
 }
@@ -563,13 +594,12 @@ void Cursor::findNearest(const QVariantList &values) {
     }
     if (!alternatives.isEmpty())
         sql += QStringLiteral(" AND (%1)").arg(alternatives.join(QLatin1String(" OR ")));
-    Statement st(m_db, QStringLiteral("SELECT rowid FROM %1%2%3 LIMIT 1").arg(quoteIdentifier(m_table), sql, orderClause()));
+    Statement st(m_db,
+                 QStringLiteral("SELECT rowid FROM %1%2%3 LIMIT 1").arg(quoteIdentifier(m_table), sql, orderClause()));
     int idx = 1;
     for (const auto &[v, f] : binds)
         st.bind(idx++, v, f.type, 0);
-    if (st.step())
-        positionOnRowid(sqlite3_column_int64(st.get(), 0), m_pos);
-    else
+    if (!st.step() || !positionOnFound(sqlite3_column_int64(st.get(), 0)))
         positionOnRowid(0, std::numeric_limits<int>::max());
     scrolledTo();
 }
@@ -581,13 +611,15 @@ bool Cursor::locate(const QString &field, const QVariant &value) {
     const Where w = buildWhere();
     QString sql = (w.sql.isEmpty() ? QStringLiteral(" WHERE 1") : w.sql) + QLatin1String(" AND ") +
                   quoteIdentifier(f.name) + (value.isNull() ? QStringLiteral(" IS NULL") : QStringLiteral(" = ?"));
-    Statement st(m_db, QStringLiteral("SELECT rowid FROM %1%2%3 LIMIT 1").arg(quoteIdentifier(m_table), sql, orderClause()));
+    Statement st(m_db,
+                 QStringLiteral("SELECT rowid FROM %1%2%3 LIMIT 1").arg(quoteIdentifier(m_table), sql, orderClause()));
     bindWhere(st, w);
     if (!value.isNull())
         st.bind(int(w.binds.size()) + 1, value, f.type, 0);
     if (!st.step())
         return false;
-    positionOnRowid(sqlite3_column_int64(st.get(), 0), m_pos);
+    if (!positionOnFound(sqlite3_column_int64(st.get(), 0)))
+        return false;
     scrolledTo();
     return true;
 }
@@ -619,9 +651,15 @@ QString Cursor::asString(const QString &name) {
     return v.toString();
 }
 
-int Cursor::asInt(const QString &name) { return value(name).toInt(); }
-double Cursor::asFloat(const QString &name) { return value(name).toDouble(); }
-bool Cursor::asBool(const QString &name) { return value(name).toBool(); }
+int Cursor::asInt(const QString &name) {
+    return value(name).toInt();
+}
+double Cursor::asFloat(const QString &name) {
+    return value(name).toDouble();
+}
+bool Cursor::asBool(const QString &name) {
+    return value(name).toBool();
+}
 
 QDateTime Cursor::asDateTime(const QString &name) {
     const QVariant v = value(name);
@@ -630,7 +668,9 @@ QDateTime Cursor::asDateTime(const QString &name) {
     return v.toDateTime();
 }
 
-QDate Cursor::asDate(const QString &name) { return asDateTime(name).date(); }
+QDate Cursor::asDate(const QString &name) {
+    return asDateTime(name).date();
+}
 
 QVariant Cursor::normalize(const QVariant &v, const FieldDef &f) const {
     const StoredValue sv = toStoredValue(v, f.type, f.size);
@@ -671,7 +711,9 @@ QVariant Cursor::defaultFor(const FieldDef &f) const {
     return normalize(d, f);
 }
 
-void Cursor::setValue(const QString &name, const QVariant &v) { setValue(fieldIndex(name), v); }
+void Cursor::setValue(const QString &name, const QVariant &v) {
+    setValue(fieldIndex(name), v);
+}
 
 void Cursor::setValue(int index, const QVariant &v) {
     requireOpen();
@@ -713,7 +755,9 @@ void Cursor::append() {
 }
 
 // Rows take their place by the order, so inserting and appending are the same.
-void Cursor::insert() { append(); }
+void Cursor::insert() {
+    append();
+}
 
 void Cursor::edit() {
     requireWritable();

@@ -69,21 +69,23 @@ public:
     bool bof() const { return m_bof; }
     bool isEmpty();
     int recordCount();
-    int recNo();  // 0-based position of the current row, -1 when none
+    int recNo(); // 0-based position of the current row, -1 when none
     // The stored values of the row at a 0-based position of the set, read
     // without moving the cursor; empty when there is no such row.
     std::vector<QVariant> rowAt(int position);
     // Grows whenever the set is re-read or the cursor closed, so that views
     // holding rows by position know when they are stale.
     quint64 generation() const { return m_generation; }
-    // Exact match on the leading order fields.
+    // Exact match on the leading order fields; false, without moving, when
+    // no row of the set matches. A row written since the set was read is
+    // found as well.
     bool findKey(const QVariantList &values);
     // First row at or after the values in the order; the last row when none.
     void findNearest(const QVariantList &values);
     bool locate(const QString &field, const QVariant &value);
 
     const FieldDefs &fields() const;
-    int fieldIndex(const QString &name) const;  // EngineError when the table lacks it
+    int fieldIndex(const QString &name) const; // EngineError when the table lacks it
     bool hasField(const QString &name) const;
     QVariant value(int index);
     QVariant value(const QString &name) { return value(fieldIndex(name)); }
@@ -148,6 +150,7 @@ private:
     void ensureRowids();
     void resetSet();
     void positionOnRowid(qint64 rowid, int fallback);
+    bool positionOnFound(qint64 rowid);
     void loadRow();
     void scrolledTo();
     void masterMoved();

@@ -64,11 +64,26 @@ bool serialInUse(Database &db, int serial) {
 
 QString NextBlockTableName(const Database &db) {
     int largest = 0;
-    for (const QString &name : db.tables(QStringLiteral("TR_*"))) {
+    auto take = [&largest](QString name) {
+        if (name.endsWith(QLatin1String(".DB"), Qt::CaseInsensitive))
+            name.chop(3);
+        if (!name.startsWith(QLatin1String("TR_"), Qt::CaseInsensitive))
+            return;
         bool ok = false;
         const int n = name.mid(3).toInt(&ok);
         if (ok && n > largest)
             largest = n;
+    };
+    for (const QString &name : db.tables(QStringLiteral("TR_*")))
+        take(name);
+    // A block whose table was never created (the program ended before the
+    // block was finished) still owns its name.
+    const QString blocks = db.resolveTable(QStringLiteral("TRTABLE"));
+    if (!blocks.isEmpty() && db.fieldIndex(blocks, QStringLiteral("Filename")) >= 0) {
+        Statement st(const_cast<Database &>(db),
+                     QStringLiteral("SELECT Filename FROM %1 WHERE Filename IS NOT NULL").arg(quoteIdentifier(blocks)));
+        while (st.step())
+            take(st.value(0).toString().trimmed());
     }
     return QStringLiteral("TR_%1").arg(largest + 1);
 }

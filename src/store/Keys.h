@@ -19,7 +19,8 @@ int nextEntryNumber(Database &db, int serial);
 // with that SerienNr or object keys inside its block.
 bool serialInUse(Database &db, int serial);
 
-// "TR_" and one above the largest number of the block tables "TR_<n>".
+// "TR_" and one above the largest number of the block tables "TR_<n>" and
+// of the names the blocks of TRTABLE hold in Filename.
 QString NextBlockTableName(const Database &db);
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "store/Values.h"
 
+#include "base/GermanInput.h"
 #include "store/Errors.h"
 
 #include <QLocale>
@@ -62,14 +63,37 @@ QDateTime parseStoredDateTime(const QString &text) {
     return QDateTime(d, t);
 }
 
-QString storedDate(const QDate &d) { return d.toString(QStringLiteral("yyyy-MM-dd")); }
-QString storedTime(const QTime &t) { return t.toString(QStringLiteral("HH:mm:ss.zzz")); }
-QString storedDateTime(const QDateTime &dt) { return storedDate(dt.date()) + QLatin1Char(' ') + storedTime(dt.time()); }
+QString storedDate(const QDate &d) {
+    return d.toString(QStringLiteral("yyyy-MM-dd"));
+}
+QString storedTime(const QTime &t) {
+    return t.toString(QStringLiteral("HH:mm:ss.zzz"));
+}
+QString storedDateTime(const QDateTime &dt) {
+    return storedDate(dt.date()) + QLatin1Char(' ') + storedTime(dt.time());
+}
 
 namespace {
 [[noreturn]] void badValue(const QVariant &value, FieldType type) {
     throw VelmoraError(QStringLiteral("'%1' ist kein gültiger Wert für ein Feld vom Typ %2.")
                            .arg(value.toString(), fieldTypeName(type)));
+}
+
+// A number handed in as text is what a German user typed ("1,500" is 1.5,
+// "1.500" is 1500), read as everywhere else; an exponent form that reader
+// does not know ("1e-5") is taken as well. Numbers pass as they are.
+std::optional<double> readNumber(const QVariant &value) {
+    if (value.metaType().id() != QMetaType::QString) {
+        bool ok = false;
+        const double d = value.toDouble(&ok);
+        return ok ? std::optional<double>(d) : std::nullopt;
+    }
+    const QString text = value.toString().trimmed();
+    if (const std::optional<double> d = ParseGermanNumber(text))
+        return d;
+    bool ok = false;
+    const double d = text.toDouble(&ok);
+    return ok ? std::optional<double>(d) : std::nullopt;
 }
 
 bool isEmptyText(const QVariant &v) {
@@ -102,10 +126,10 @@ StoredValue toStoredValue(const QVariant &value, FieldType type, int size) {
         bool ok = false;
         qint64 v = value.toLongLong(&ok);
         if (!ok) {
-            const double d = QLocale(QLocale::German).toDouble(value.toString().trimmed(), &ok);
-            if (!ok)
+            const std::optional<double> d = readNumber(value);
+            if (!d)
                 badValue(value, type);
-            v = qRound64(d);
+            v = qRound64(*d);
         }
         const qint64 lo = type == FieldType::Short ? -32768 : std::numeric_limits<qint32>::min();
         const qint64 hi = type == FieldType::Short ? 32767 : std::numeric_limits<qint32>::max();
@@ -131,14 +155,11 @@ StoredValue toStoredValue(const QVariant &value, FieldType type, int size) {
     case FieldType::Money: {
         if (isEmptyText(value))
             return out;
-        bool ok = false;
-        double d = value.toDouble(&ok);
-        if (!ok)
-            d = QLocale(QLocale::German).toDouble(value.toString().trimmed(), &ok);
-        if (!ok)
+        const std::optional<double> d = readNumber(value);
+        if (!d)
             badValue(value, type);
         out.kind = StoredValue::Float;
-        out.real = d;
+        out.real = *d;
         return out;
     }
     case FieldType::Date:

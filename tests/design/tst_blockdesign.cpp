@@ -45,6 +45,9 @@ private Q_SLOTS:
     void discardLeavesNoRows();
     void discardNeverRemovesAFinishedBlock();
     void existingBlockIsReadOnly();
+    void unfinishedBlockKeepsItsTableName();
+    void gridCheckedAgainAtFinish_data();
+    void gridCheckedAgainAtFinish();
 };
 
 void TestBlockDesign::numbersFollowTheInstallation() {
@@ -121,12 +124,13 @@ void TestBlockDesign::finishBuildsTheTable() {
     QCOMPARE(defs.size(), size_t(5));
     QCOMPARE(defs[3].name, QStringLiteral("Gewicht"));
     QCOMPARE(defs[4].size, 12);
-    Query q(db, QStringLiteral("select Name, Grid, Endless, Client, Height, Timestamp from TRTABLE where TableNr = 65537"));
+    Query q(db,
+            QStringLiteral("select Name, Grid, Endless, Client, Height, Timestamp from TRTABLE where TableNr = 65537"));
     q.open();
     QCOMPARE(q.value(0).toString(), QStringLiteral("Kraft"));
     QVERIFY(q.value(1).toBool());
     QVERIFY(!q.value(2).toBool());
-    QVERIFY(q.value(3).toBool());  // a grid is Client
+    QVERIFY(q.value(3).toBool()); // a grid is Client
     QCOMPARE(q.value(4).toInt(), 52);
     QVERIFY(!q.value(5).isNull());
 }
@@ -177,7 +181,7 @@ void TestBlockDesign::discardLeavesNoRows() {
     BlockDesign d(db, 1);
     d.openNew(65538);
     addField(d, QStringLiteral("A"), QStringLiteral("I"));
-    d.appendField();  // one more still being edited
+    d.appendField(); // one more still being edited
     d.discard();
     d.discard();
     QCOMPARE(count(db, QStringLiteral("select count(*) from TRTABLE")), blocksBefore);
@@ -215,6 +219,76 @@ void TestBlockDesign::existingBlockIsReadOnly() {
     QCOMPARE(view.fieldCount(), 1);
     BlockDesign gone(db, 1);
     QVERIFY_THROWS_EXCEPTION(VelmoraError, gone.openExisting(99, true));
+}
+
+void TestBlockDesign::unfinishedBlockKeepsItsTableName() {
+    TempInstallation inst;
+    Database &db = inst.db();
+    db.exec(QStringLiteral("CREATE TABLE \"TR_2\" (a INTEGER)"));
+    {
+        // The program ends before the block is finished: its row holds TR_3,
+        // but no table of that name exists.
+        BlockDesign killed(db, 1);
+        killed.openNew(65538);
+        QCOMPARE(killed.block().asString(QStringLiteral("Filename")), QStringLiteral("TR_3"));
+    }
+    db.exec(QStringLiteral("INSERT INTO TRTABLE (TableNr, Name, Filename, Art) VALUES (65600, 'Alt', 'tr_5.DB', 'T')"));
+    BlockDesign next(db, 1);
+    next.openNew(65538);
+    QCOMPARE(next.block().asString(QStringLiteral("Filename")), QStringLiteral("TR_6"));
+    next.block().setValue(QStringLiteral("Name"), QStringLiteral("Neu"));
+    addField(next, QStringLiteral("A"), QStringLiteral("I"));
+    next.finish(inst.dir() + QStringLiteral("/v.IDX"));
+    QVERIFY(db.tableExists(QStringLiteral("TR_6")));
+    QCOMPARE(count(db, QStringLiteral("select count(*) from TRTABLE where Filename = 'TR_6'")), 1);
+}
+
+void TestBlockDesign::gridCheckedAgainAtFinish_data() {
+    QTest::addColumn<QString>("typ");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("Combobox") << "C"
+                              << "Combobox";
+    QTest::newRow("Memo") << "M"
+                          << "Memo";
+    QTest::newRow("Indikator") << "N"
+                               << "Indikator";
+    QTest::newRow("Indexfeld is allowed") << "X"
+                                          << "";
+    QTest::newRow("Zeit is allowed") << "Z"
+                                     << "";
+}
+
+void TestBlockDesign::gridCheckedAgainAtFinish() {
+    QFETCH(QString, typ);
+    QFETCH(QString, caption);
+    TempInstallation inst;
+    Database &db = inst.db();
+    BlockDesign d(db, 1);
+    d.openNew(65538);
+    d.block().setValue(QStringLiteral("Name"), QStringLiteral("Lauf"));
+    addField(d, QStringLiteral("Dauer"), QStringLiteral("I"));
+    addField(d, QStringLiteral("Farbe"), typ, 10);
+    // The field was made for a card; the block becomes a grid afterwards.
+    d.setPresentation(true, false);
+    if (caption.isEmpty()) {
+        d.finish(inst.dir() + QStringLiteral("/v.IDX"));
+        QVERIFY(db.tableExists(QStringLiteral("TR_1")));
+        return;
+    }
+    try {
+        d.finish(inst.dir() + QStringLiteral("/v.IDX"));
+        QFAIL("a grid block was finished with a field it cannot show");
+    } catch (const VelmoraError &e) {
+        QCOMPARE(e.message(), BlockDesign::kNotInGrid.arg(QStringLiteral("Farbe"), caption));
+        QCOMPARE(e.control(), QStringLiteral("dbgFelder"));
+    }
+    QVERIFY(!d.isFinished());
+    QVERIFY(!db.tableExists(QStringLiteral("TR_1")));
+    QVERIFY(d.block().isEditing());
+    // As a card it may be finished.
+    d.setPresentation(false, false);
+    d.finish(inst.dir() + QStringLiteral("/v.IDX"));
+    QVERIFY(db.tableExists(QStringLiteral("TR_1")));
 }
 
 QTEST_GUILESS_MAIN(TestBlockDesign)

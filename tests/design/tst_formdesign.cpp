@@ -68,12 +68,16 @@ private Q_SLOTS:
     void finishReplacesOnlyThatFormsElements();
     void cancelNewFormLeavesNoRows_data();
     void cancelNewFormLeavesNoRows();
-    void cancelExistingKeepsPostedBlocksConsistent();
+    void cancelExistingLeavesTheFormAsItWas();
     void readOnlyFormChangesNothing();
     void missingFormIsRefused();
     void pickValuesFollowTheirOrder();
     void nameIsFirstLine_data();
     void nameIsFirstLine();
+    void valueListFitsTheField_data();
+    void valueListFitsTheField();
+    void blocksWithoutTableNotOffered();
+    void blocksSortAsGermanUsersExpect();
 
 private:
     std::unique_ptr<test::TempInstallation> m_inst;
@@ -388,26 +392,40 @@ void TestFormDesign::cancelNewFormLeavesNoRows() {
     QCOMPARE(rowsOfForm(db(), ClubFixture::kForm), clubRows);
 }
 
-void TestFormDesign::cancelExistingKeepsPostedBlocksConsistent() {
+void TestFormDesign::cancelExistingLeavesTheFormAsItWas() {
     LoadFormElementCache(db(), nullptr);
+    const QStringList fieldsBefore = fieldKeys(db(), ClubFixture::kForm);
+    const int rowsBefore = rowsOfForm(db(), ClubFixture::kForm);
     FormDesign d(db(), ClubFixture::kSerial);
     d.open({ClubFixture::kCoach, ClubFixture::kSerial, formTrNr(db()), false});
     setDescription(d, QStringLiteral("Umbenannt"));
     d.leaveNamePage(); // posts the new name
     setDescription(d, QStringLiteral("Nicht gespeichert"));
-    d.excludeBlock(ClubFixture::kBlock);
+    d.excludeBlock(ClubFixture::kBlock); // removes its pick-list values at once
     d.includeBlock(kKraft);
+    d.alignFields();
+    d.fields().last(); // one of Kraft's new fields
+    QCOMPARE(d.fields().asInt(QStringLiteral("TableNr")), kKraft);
+    d.fields().edit();
+    d.fields().setValue(QStringLiteral("Prefix"), QStringLiteral("Last"));
+    d.fields().post();
+    QVERIFY(fieldKeys(db(), ClubFixture::kForm) != fieldsBefore);
     d.cancel(FormElementCache());
 
-    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TR WHERE Beschreibung = 'Umbenannt'")), 1);
+    QVERIFY(!db().inTransaction());
+    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TR WHERE Beschreibung = 'Laufprotokoll'")), 1);
     QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TRuseTBL WHERE FormularNr = ? AND TableNr = ?"),
                    {ClubFixture::kForm, ClubFixture::kBlock}),
+             1);
+    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TRuseTBL WHERE FormularNr = ? AND TableNr = ?"),
+                   {ClubFixture::kForm, kKraft}),
              0);
     QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TRuseVAL WHERE FormularNr = ?"), {ClubFixture::kForm}),
-             0);
-    // The dropped block's field rows go with it; the list shows what is stored.
-    QCOMPARE(fieldKeys(db(), ClubFixture::kForm), (QStringList{QStringLiteral("0:1"), QStringLiteral("0:4")}));
-    QCOMPARE(FormElementCache().FormElements(ClubFixture::kForm).size(), size_t(2));
+             2);
+    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM FFIELD WHERE Prefix = 'Last'")), 0);
+    QCOMPARE(fieldKeys(db(), ClubFixture::kForm), fieldsBefore);
+    QCOMPARE(rowsOfForm(db(), ClubFixture::kForm), rowsBefore);
+    QCOMPARE(FormElementCache().FormElements(ClubFixture::kForm).size(), size_t(6));
 }
 
 void TestFormDesign::readOnlyFormChangesNothing() {
@@ -480,6 +498,71 @@ void TestFormDesign::nameIsFirstLine() {
     QFETCH(QString, text);
     QFETCH(QString, name);
     QCOMPARE(FormDesign::nameOf(text), name);
+}
+
+void TestFormDesign::valueListFitsTheField_data() {
+    QTest::addColumn<int>("feldNr");
+    QTest::addColumn<QString>("werte");
+    QTest::addColumn<QString>("message");
+    // Kraft's "Farbe" is a combobox of 10 characters.
+    QTest::newRow("fits exactly") << 3 << "rot\ndunkelblau" << QString();
+    QTest::newRow("one too long") << 3 << "rot\r\nhellgrünblau\r\nblau"
+                                  << FormDesign::kValueTooLong.arg(QStringLiteral("hellgrünblau")).arg(10);
+    QTest::newRow("empty list") << 3 << "" << QString();
+    QTest::newRow("not a combobox") << 1 << QString(30, QLatin1Char('x')) << QString();
+}
+
+void TestFormDesign::valueListFitsTheField() {
+    QFETCH(int, feldNr);
+    QFETCH(QString, werte);
+    QFETCH(QString, message);
+    auto d = newForm();
+    d->includeBlock(kKraft);
+    d->alignFields();
+    // The form's fields: block 0's two, then Kraft's three.
+    QVERIFY(d->locateField(2 + feldNr));
+    QCOMPARE(d->fields().asInt(QStringLiteral("FeldNr")), feldNr);
+    d->fields().edit();
+    d->fields().setValue(QStringLiteral("Werte"), werte);
+    if (message.isEmpty()) {
+        d->fields().post();
+        QCOMPARE(d->fields().asString(QStringLiteral("Werte")), werte);
+        return;
+    }
+    try {
+        d->fields().post();
+        QFAIL("a value longer than the field was stored");
+    } catch (const VelmoraError &e) {
+        QCOMPARE(e.message(), message);
+        QCOMPARE(e.control(), QStringLiteral("dbfWerte"));
+    }
+    QVERIFY(d->fields().isEditing());
+    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM FFIELD WHERE Werte = 'rot\rblau'")), 1);
+}
+
+void TestFormDesign::blocksWithoutTableNotOffered() {
+    // A block whose designer never finished: its row holds a name, no table.
+    insertRow(db(), QStringLiteral("TRTABLE"),
+              {{QStringLiteral("TableNr"), ClubFixture::kBase + 20},
+               {QStringLiteral("Name"), QStringLiteral("Halbfertig")},
+               {QStringLiteral("Filename"), QStringLiteral("TR_20")}});
+    auto d = newForm();
+    std::vector<QString> names;
+    for (const FormDesign::Block &b : d->availableBlocks())
+        names.push_back(b.name);
+    QCOMPARE(names, (std::vector<QString>{QStringLiteral("Kraft"), QStringLiteral("Lauf")}));
+}
+
+void TestFormDesign::blocksSortAsGermanUsersExpect() {
+    std::vector<FormDesign::Block> blocks{{1, QStringLiteral("Zug")},     {2, QStringLiteral("ausdauer")},
+                                          {3, QStringLiteral("Übung")},   {4, QStringLiteral("Uhr")},
+                                          {5, QStringLiteral("Ärmel")},   {6, QStringLiteral("Beine")},
+                                          {7, QStringLiteral("ausdauer")}};
+    FormDesign::SortBlocksByName(blocks);
+    QStringList order;
+    for (const FormDesign::Block &b : blocks)
+        order << QStringLiteral("%1:%2").arg(b.name).arg(b.tableNr);
+    QCOMPARE(order, (QStringList{"Ärmel:5", "ausdauer:2", "ausdauer:7", "Beine:6", "Übung:3", "Uhr:4", "Zug:1"}));
 }
 
 QTEST_GUILESS_MAIN(TestFormDesign)

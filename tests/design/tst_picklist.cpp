@@ -86,6 +86,11 @@ private Q_SLOTS:
     void failedAssignWritesNothing();
     void valueListedTwiceStaysMarked();
     void valueWithoutStateIsOffered();
+    void marksFollowEverySequence_data();
+    void marksFollowEverySequence();
+    void emptyValueIsNotStored();
+    void assignedValueCannotBeAssignedTwice();
+    void staleMarksClearedOnOpen();
 
 private:
     std::unique_ptr<test::TempInstallation> m_inst;
@@ -434,6 +439,176 @@ void TestPickList::valueWithoutStateIsOffered() {
     QVERIFY(list.values().locate(QStringLiteral("Value"), QStringLiteral("Beta")));
     QVERIFY(list.assign());
     QVERIFY(!availableTexts(list).contains(QStringLiteral("Beta")));
+}
+
+namespace {
+QStringList sorted(QStringList list) {
+    std::sort(list.begin(), list.end());
+    return list;
+}
+
+QStringList allValueTexts(Database &db) {
+    Statement st(db, QStringLiteral("SELECT Value FROM TRVALUE"));
+    QStringList list;
+    while (st.step())
+        list << st.value(0).toString();
+    return list;
+}
+
+// While the editor is open: the field's list holds every value once, exactly
+// its values carry the mark, and every other value is offered.
+void checkMarks(Database &db, PickList &list, const PickList::Field &field, const QString &step) {
+    const QByteArray where = step.toUtf8();
+    QStringList assignedTexts;
+    for (const QString &entry : storedList(db, field))
+        assignedTexts << entry.section(QLatin1Char(':'), 1);
+    QCOMPARE_EQ(QSet<QString>(assignedTexts.begin(), assignedTexts.end()).size(), assignedTexts.size());
+    QVERIFY2(markedValues(db) == sorted(assignedTexts), where.constData());
+    QStringList offered = allValueTexts(db);
+    for (const QString &text : assignedTexts)
+        offered.removeAll(text);
+    QVERIFY2(sorted(availableTexts(list)) == sorted(offered), where.constData());
+    QVERIFY2(list.assigned().recordCount() == assignedTexts.size(), where.constData());
+}
+} // namespace
+
+// Steps: "N:text" makes a new value and types its text (left unposted, as
+// the window leaves it), "+" assigns the current value, "+X", "-X", "^X",
+// "vX" assign, remove and move value X, "C" closes the editor and opens it
+// again.
+void TestPickList::marksFollowEverySequence_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("new, assign") << QStringList{"N:Tempo", "+"} << QStringList{"1:locker", "2:intensiv", "3:Tempo"};
+    QTest::newRow("remove, new, assign") << QStringList{"-locker", "N:Tempo", "+"}
+                                         << QStringList{"2:intensiv", "3:Tempo"};
+    QTest::newRow("new, assign, remove, assign again")
+        << QStringList{"N:Tempo", "+", "-Tempo", "+Tempo"} << QStringList{"1:locker", "2:intensiv", "4:Tempo"};
+    QTest::newRow("new, assign, move, close, remove")
+        << QStringList{"N:Tempo", "+", "^Tempo", "C", "-intensiv", "+Alpha"}
+        << QStringList{"1:locker", "2:Tempo", "4:Alpha"};
+    QTest::newRow("two new values") << QStringList{"N:Tempo", "N:Sprint", "+", "+Tempo"}
+                                    << QStringList{"1:locker", "2:intensiv", "3:Sprint", "4:Tempo"};
+    QTest::newRow("remove, assign, move, new, close")
+        << QStringList{"-intensiv", "+Alpha", "vlocker", "N:Tempo", "+", "C", "+Beta", "-locker", "N:Lauf", "+"}
+        << QStringList{"1:Alpha", "4:Tempo", "5:Beta", "6:Lauf"};
+    QTest::newRow("new after close") << QStringList{"C", "N:Tempo", "+", "C", "-Tempo", "N:Sprint", "+"}
+                                     << QStringList{"1:locker", "2:intensiv", "4:Sprint"};
+}
+
+void TestPickList::marksFollowEverySequence() {
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, expected);
+    auto list = std::make_unique<PickList>(db(), ClubFixture::kSerial);
+    list->open(kBelastung, ClubFixture::kCoach, false);
+    checkMarks(db(), *list, kBelastung, QStringLiteral("open"));
+    for (const QString &step : steps) {
+        const QString text = step.mid(1);
+        if (step == QLatin1String("C")) {
+            list->close();
+            QCOMPARE(markedValues(db()), QStringList());
+            list->open(kBelastung, ClubFixture::kCoach, false);
+        } else if (step.startsWith(QLatin1String("N:"))) {
+            list->newValue();
+            list->values().setValue(QStringLiteral("Value"), step.mid(2));
+            continue; // posted by the next step, as the window does
+        } else if (step == QLatin1String("+")) {
+            const int nr = list->values().asInt(QStringLiteral("ValueNr"));
+            QVERIFY2(list->assign(), qPrintable(step));
+            QCOMPARE(list->assigned().asInt(QStringLiteral("ValueNr")), nr);
+        } else if (step.startsWith(QLatin1Char('+'))) {
+            QVERIFY2(list->values().locate(QStringLiteral("Value"), text), qPrintable(step));
+            QVERIFY2(list->assign(), qPrintable(step));
+        } else {
+            QVERIFY2(list->assigned().locate(QStringLiteral("ValueNr"), valueNrOf(db(), text)), qPrintable(step));
+            const bool done = step.startsWith(QLatin1Char('-'))   ? list->remove()
+                              : step.startsWith(QLatin1Char('^')) ? list->moveUp()
+                                                                  : list->moveDown();
+            QVERIFY2(done, qPrintable(step));
+        }
+        checkMarks(db(), *list, kBelastung, step);
+    }
+    QCOMPARE(storedList(db(), kBelastung), expected);
+    list->close();
+    QCOMPARE(markedValues(db()), QStringList());
+    // Every value is offered to another field afterwards.
+    PickList other(db(), ClubFixture::kSerial);
+    other.open(kOtherField, ClubFixture::kCoach, false);
+    QCOMPARE(sorted(availableTexts(other)), sorted(allValueTexts(db())));
+}
+
+void TestPickList::emptyValueIsNotStored() {
+    const qint64 rows = db().rowCount(QStringLiteral("TRVALUE"));
+    {
+        // "Neu" and closing: nothing typed, nothing stored.
+        PickList list(db(), ClubFixture::kSerial);
+        list.open(kBelastung, ClubFixture::kCoach, false);
+        list.newValue();
+        QVERIFY(!list.postValue());
+        list.newValue();
+        list.newValue(); // "Neu" twice: the first, still empty, goes
+        list.values().setValue(QStringLiteral("Value"), QStringLiteral("   "));
+        list.close();
+    }
+    QCOMPARE(db().rowCount(QStringLiteral("TRVALUE")), rows);
+    QVERIFY(!allValueTexts(db()).contains(QString()));
+
+    PickList list(db(), ClubFixture::kSerial);
+    list.open(kBelastung, ClubFixture::kCoach, false);
+    // A description without a value is refused, and kept for the value.
+    list.newValue();
+    list.values().setValue(QStringLiteral("Beschreibung"), QStringLiteral("zügig"));
+    try {
+        list.postValue();
+        QFAIL("a value without text was stored");
+    } catch (const VelmoraError &e) {
+        QCOMPARE(e.message(), PickList::kEmptyValue);
+        QCOMPARE(e.control(), QString::fromLatin1(PickList::kValueControl));
+    }
+    QCOMPARE(list.values().state(), Cursor::State::Insert);
+    QCOMPARE(list.values().asString(QStringLiteral("Beschreibung")), QStringLiteral("zügig"));
+    list.values().cancel();
+    // An existing value cannot be emptied either.
+    QVERIFY(list.values().locate(QStringLiteral("Value"), QStringLiteral("Alpha")));
+    list.values().edit();
+    list.values().setValue(QStringLiteral("Value"), QString());
+    QVERIFY_THROWS_EXCEPTION(VelmoraError, list.postValue());
+    list.values().cancel();
+    QCOMPARE(db().rowCount(QStringLiteral("TRVALUE")), rows);
+    QCOMPARE(valueNrOf(db(), QStringLiteral("Alpha")), kAlpha);
+}
+
+void TestPickList::assignedValueCannotBeAssignedTwice() {
+    PickList list(db(), ClubFixture::kSerial);
+    list.open(kBelastung, ClubFixture::kCoach, false);
+    // Its mark lost behind the editor's back, the value is offered again.
+    db().exec(QStringLiteral("UPDATE TRVALUE SET State = 0 WHERE ValueNr = %1").arg(ClubFixture::kValueLocker));
+    list.values().refresh();
+    QVERIFY(list.values().locate(QStringLiteral("Value"), QStringLiteral("locker")));
+    try {
+        list.assign();
+        QFAIL("a value was assigned twice");
+    } catch (const VelmoraError &e) {
+        QCOMPARE(e.message(), PickList::kAlreadyAssigned.arg(QStringLiteral("locker")));
+    }
+    QCOMPARE(storedList(db(), kBelastung), (QStringList{"1:locker", "2:intensiv"}));
+    QCOMPARE(list.nextOrder(), 3);
+}
+
+void TestPickList::staleMarksClearedOnOpen() {
+    // Left by a program that was killed with another field's editor open.
+    db().exec(QStringLiteral("UPDATE TRVALUE SET State = 1 WHERE ValueNr IN (%1, %2)").arg(kAlpha).arg(kBeta));
+    PickList list(db(), ClubFixture::kSerial);
+    list.open(kBelastung, ClubFixture::kCoach, false);
+    QCOMPARE(markedValues(db()), (QStringList{"intensiv", "locker"}));
+    QCOMPARE(availableTexts(list), (QStringList{"Alpha", "Beta", "fremd"}));
+    // A second list open at the same time keeps the first one's marks.
+    PickList other(db(), ClubFixture::kSerial);
+    other.open(kOtherField, ClubFixture::kCoach, false);
+    QCOMPARE(markedValues(db()), (QStringList{"intensiv", "locker"}));
+    other.close();
+    list.close();
+    QCOMPARE(markedValues(db()), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestPickList)

@@ -8,6 +8,7 @@
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QTest>
 
@@ -84,6 +85,7 @@ private Q_SLOTS:
     void readOnlyWindow();
     void everyWayOfClosingClearsTheMarks_data();
     void everyWayOfClosingClearsTheMarks();
+    void newValuesAssignedThroughTheWindow();
 
 private:
     std::unique_ptr<TIndexValues> openWindow(bool readOnly = false);
@@ -304,6 +306,48 @@ void TestTIndexValues::everyWayOfClosingClearsTheMarks() {
     w.reset();
     QCOMPARE(markCount(db()), 0);
     QVERIFY(m_messages->entries().isEmpty());
+}
+
+void TestTIndexValues::newValuesAssignedThroughTheWindow() {
+    auto w = openWindow();
+    QVERIFY(w);
+    QApplication::setActiveWindow(w.get());
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    auto *available = control<TDBTypeGrid>(*w, "dbgValue");
+    auto *assigned = control<TDBTypeGrid>(*w, "dbguseVAL");
+    auto *dbfValue = control<TDBEdit>(*w, "dbfValue");
+    auto *btnAdd = control<QPushButton>(*w, "btnAdd");
+    auto *btnNew = control<QPushButton>(*w, "btnNew");
+
+    clickRow(assigned, QStringLiteral("locker"));
+    QTest::mouseClick(control<QPushButton>(*w, "btnRemove"), Qt::LeftButton);
+    QTest::mouseClick(btnNew, Qt::LeftButton);
+    QVERIFY(dbfValue->hasFocus());
+    QTest::keyClicks(dbfValue, QStringLiteral("Tempo"));
+    // Tab leads on to the description, not to "Neu".
+    QTest::keyClick(dbfValue, Qt::Key_Tab);
+    QVERIFY(control<TDBMemo>(*w, "dbfBeschreibung")->hasFocus());
+    QTest::mouseClick(btnAdd, Qt::LeftButton);
+    QCOMPARE(shown(assigned), (QStringList{"intensiv", "Tempo"}));
+    QCOMPARE(shown(available), (QStringList{"Alpha", "fremd", "locker"}));
+    QCOMPARE(markCount(db()), 2);
+
+    // "Neu" left empty and assigning: nothing stored, nothing assigned.
+    const qint64 values = db().rowCount(QStringLiteral("TRVALUE"));
+    QTest::mouseClick(btnNew, Qt::LeftButton);
+    QTest::mouseClick(btnAdd, Qt::LeftButton);
+    QCOMPARE(db().rowCount(QStringLiteral("TRVALUE")), values);
+    QCOMPARE(storedList(db()), (QStringList{"2:intensiv", "3:Tempo"}));
+
+    QTest::mouseClick(control<QPushButton>(*w, "btnOk"), Qt::LeftButton);
+    QVERIFY(!w->isVisible());
+    QCOMPARE(markCount(db()), 0);
+    QVERIFY(m_messages->entries().isEmpty());
+    // The removed value is offered again, the new one stays assigned.
+    w = openWindow();
+    QVERIFY(w);
+    QCOMPARE(shown(control<TDBTypeGrid>(*w, "dbgValue")), (QStringList{"Alpha", "fremd", "locker"}));
+    QCOMPARE(shown(control<TDBTypeGrid>(*w, "dbguseVAL")), (QStringList{"intensiv", "Tempo"}));
 }
 
 QTEST_MAIN(TestTIndexValues)

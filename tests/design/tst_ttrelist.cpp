@@ -88,6 +88,9 @@ void TestTTREList::werte_data() {
                                             << true << QStringList{"1", "5"} << 1.0 << 5.0;
     QTest::newRow("comma and point") << "Z"
                                      << "2,5\n7.5" << true << QStringList{"2,5", "7.5"} << 2.5 << 7.5;
+    QTest::newRow("German decimals and thousands")
+        << "F"
+        << "1,500\r2.000" << true << QStringList{"1,500", "2.000"} << 1.5 << 2000.0;
     QTest::newRow("negative, blanks") << "N"
                                       << " -3 \r 12" << true << QStringList{" -3 ", " 12"} << -3.0 << 12.0;
     QTest::newRow("one line only") << "S"

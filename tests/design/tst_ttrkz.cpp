@@ -73,6 +73,9 @@ private Q_SLOTS:
     void labelsFollowThePresentation_data();
     void labelsFollowThePresentation();
     void fieldEditorCancelKeepsTheRow();
+    void valueLongerThanTheFieldIsRefused();
+    void cancelLeavesAnExistingFormAsItWas();
+    void blocksOfferedWithTableInGermanOrder();
 
 private:
     std::unique_ptr<test::TempInstallation> m_inst;
@@ -262,8 +265,10 @@ void TestTTrKz::indexFieldCallsThePickListEditor() {
     TTrKz w(ClubFixture::kJugend, 0, 0, false);
     QList<QList<int>> calls;
     Database &database = db();
-    w.editPickList = [&calls, &database](int formularNr, int tableNr, int feldNr) {
+    QStringList names;
+    w.editPickList = [&calls, &names, &database](int formularNr, int tableNr, int feldNr, const QString &name) {
         calls << QList<int>{formularNr, tableNr, feldNr};
+        names << name;
         insertRow(database, QStringLiteral("TRuseVAL"),
                   {{QStringLiteral("FormularNr"), formularNr},
                    {QStringLiteral("TableNr"), tableNr},
@@ -289,6 +294,8 @@ void TestTTrKz::indexFieldCallsThePickListEditor() {
     w.btnFeldBearbeitenClick();
     QVERIFY(shown);
     QCOMPARE(calls, (QList<QList<int>>{{w.FormularNr(), kKraft, 2}}));
+    // The pick-list editor's caption names the block and the field.
+    QCOMPARE(names, QStringList{QStringLiteral("Kraft Uebung")});
 }
 
 void TestTTrKz::labelsFollowThePresentation_data() {
@@ -343,6 +350,134 @@ void TestTTrKz::fieldEditorCancelKeepsTheRow() {
     QCOMPARE(d.fields().state(), Cursor::State::Browse);
     ro.btnOkClick();
     QCOMPARE(ro.result(), int(QDialog::Accepted));
+}
+
+void TestTTrKz::valueLongerThanTheFieldIsRefused() {
+    TTrKz w(ClubFixture::kJugend, 0, 0, false);
+    designKraftForm(w);
+    control<QTableWidget>(w, "dbgFelder")->setCurrentCell(2, 0); // Farbe, a "C" field of 10 characters
+    bool shown = false;
+    whenShown<TFFieldEditor>([this, &shown](TFFieldEditor &e) {
+        shown = true;
+        auto *werte = control<QPlainTextEdit>(e, "dbfWerte");
+        werte->setPlainText(QStringLiteral("rot\nhellgrünblau"));
+        e.btnOkClick();
+        QVERIFY(e.isVisible());
+        QCOMPARE(
+            m_messages->texts(test::MessageRecorder::Kind::Error),
+            QStringList{QStringLiteral("Der Wert \"hellgrünblau\" ist zu lang: das Feld faßt höchstens 10 Zeichen.")});
+        QCOMPARE(e.focusWidget(), werte);
+        // What was typed stays for correcting.
+        QCOMPARE(werte->toPlainText(), QStringLiteral("rot\nhellgrünblau"));
+        werte->setPlainText(QStringLiteral("rot\nhellgrün"));
+        e.btnOkClick();
+        QVERIFY(!e.isVisible());
+    });
+    w.btnFeldBearbeitenClick();
+    QVERIFY(shown);
+    Cursor ff(db(), QStringLiteral("FFIELD"));
+    ff.setFilter(
+        QStringLiteral("(FormularNr = %1) AND (TableNr = %2) AND (FeldNr = 3)").arg(w.FormularNr()).arg(kKraft));
+    ff.setFiltered(true);
+    ff.open();
+    QCOMPARE(ff.asString(QStringLiteral("Werte")), QStringLiteral("rot\nhellgrün"));
+}
+
+void TestTTrKz::cancelLeavesAnExistingFormAsItWas() {
+    // What the club's form holds before the designer opens.
+    auto snapshot = [this] {
+        QStringList rows;
+        for (const char *sql :
+             {"SELECT Beschreibung, Art, Timestamp FROM TR WHERE FormularNr = ?",
+              "SELECT TableNr, \"Order\" FROM TRuseTBL WHERE FormularNr = ? ORDER BY 2",
+              "SELECT \"Order\", TableNr, FeldNr, Prefix, Visible FROM FFIELD WHERE FormularNr = ? "
+              "ORDER BY 1",
+              "SELECT TableNr, FeldNr, ValueNr, \"Order\" FROM TRuseVAL WHERE FormularNr = ? ORDER BY 4"}) {
+            Statement st(db(), QString::fromUtf8(sql));
+            st.bind(1, ClubFixture::kForm);
+            while (st.step()) {
+                QStringList cells;
+                for (int i = 0; i < sqlite3_column_count(st.get()); ++i)
+                    cells << st.value(i).toString();
+                rows << cells.join(QLatin1Char('|'));
+            }
+        }
+        return rows;
+    };
+    const QStringList before = snapshot();
+    QVERIFY(!before.isEmpty());
+    {
+        TTrKz w(ClubFixture::kCoach, ClubFixture::kSerial, formTrNr(db()), false);
+        QVERIFY(w.prepare());
+        control<QPlainTextEdit>(w, "dbfBeschreibung")->setPlainText(QStringLiteral("Umbenannt"));
+        w.btnWeiter1Click();
+        control<QRadioButton>(w, "rbWochensumme")->click();
+        w.btnWeiter2Click();
+        // Drop the form's block (with its pick-list values), take another.
+        QVERIFY(select(control<QListWidget>(w, "lbxAusgewaehlt"), QStringLiteral("Lauf")));
+        w.btnEntfernenClick();
+        QVERIFY(select(control<QListWidget>(w, "lbxVerfuegbar"), QStringLiteral("Kraft")));
+        w.btnEinfuegenClick();
+        w.btnWeiter3Click();
+        QCOMPARE(w.currentPage(), 3);
+        whenShown<TFFieldEditor>([](TFFieldEditor &e) {
+            type(e, "dbfPrefix", QStringLiteral("Last"));
+            e.btnOkClick();
+        });
+        control<QTableWidget>(w, "dbgFelder")->setCurrentCell(0, 0);
+        w.btnFeldBearbeitenClick();
+        QVERIFY(snapshot() != before);
+        control<QPushButton>(w, "btnAbbruch")->click();
+        QCOMPARE(w.result(), int(QDialog::Rejected));
+    }
+    QCOMPARE(snapshot(), before);
+    QVERIFY(!db().inTransaction());
+    QCOMPARE(FormElementCache().FormElements(ClubFixture::kForm).size(), size_t(6));
+    QVERIFY(m_messages->entries().isEmpty());
+
+    // "Fertig" keeps what was done.
+    TTrKz w(ClubFixture::kCoach, ClubFixture::kSerial, formTrNr(db()), false);
+    QVERIFY(w.prepare());
+    w.btnWeiter1Click();
+    w.btnWeiter2Click();
+    QVERIFY(select(control<QListWidget>(w, "lbxVerfuegbar"), QStringLiteral("Kraft")));
+    w.btnEinfuegenClick();
+    w.btnWeiter3Click();
+    w.btnFertigClick();
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+    QVERIFY(!db().inTransaction());
+    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TRuseTBL WHERE FormularNr = ? AND TableNr = ?"),
+                   {ClubFixture::kForm, kKraft}),
+             1);
+}
+
+void TestTTrKz::blocksOfferedWithTableInGermanOrder() {
+    // Blocks named as coaches name them; "Zerrung" has no table (its
+    // designer never finished).
+    const std::pair<int, const char *> blocks[] = {{ClubFixture::kBase + 10, "zirkel"},
+                                                   {ClubFixture::kBase + 11, "Ausdauer"},
+                                                   {ClubFixture::kBase + 12, "Übungen"},
+                                                   {ClubFixture::kBase + 13, "Zerrung"},
+                                                   {ClubFixture::kBase + 14, "ärztlich"}};
+    int n = 10;
+    for (const auto &[tableNr, name] : blocks) {
+        const QString table = QStringLiteral("TR_%1").arg(n++);
+        insertRow(db(), QStringLiteral("TRTABLE"),
+                  {{QStringLiteral("TableNr"), tableNr},
+                   {QStringLiteral("Name"), QString::fromUtf8(name)},
+                   {QStringLiteral("Filename"), table},
+                   {QStringLiteral("TrainerNr"), ClubFixture::kCoach}});
+        if (QString::fromUtf8(name) != QLatin1String("Zerrung"))
+            db().exec(QStringLiteral("CREATE TABLE \"%1\" (SerienNr SHORT)").arg(table));
+    }
+    TTrKz w(ClubFixture::kJugend, 0, 0, false);
+    QVERIFY(w.prepare());
+    control<QPlainTextEdit>(w, "dbfBeschreibung")->setPlainText(QStringLiteral("Neu"));
+    w.btnWeiter1Click();
+    w.btnWeiter2Click();
+    QCOMPARE(items(control<QListWidget>(w, "lbxVerfuegbar")),
+             (QStringList{QStringLiteral("ärztlich"), QStringLiteral("Ausdauer"), QStringLiteral("Kraft"),
+                          QStringLiteral("Lauf"), QStringLiteral("Übungen"), QStringLiteral("zirkel")}));
 }
 
 QTEST_MAIN(TestTTrKz)

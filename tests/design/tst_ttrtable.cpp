@@ -92,6 +92,7 @@ private Q_SLOTS:
     void cancellingNewBlockLeavesNoRows();
     void failingFinishKeepsDesignerOpen();
     void existingBlockIsReadOnly();
+    void gridCheckedAgainAtFertig();
 
 private:
     std::unique_ptr<TempInstallation> m_inst;
@@ -228,16 +229,20 @@ void TestTTrTable::namePageRules() {
 
 void TestTTrTable::fieldNameRefusals_data() {
     QTest::addColumn<QString>("name");
-    QTest::newRow("order") << "order";
-    QTest::newRow("TrNr") << "TrNr";
-    QTest::newRow("SERIENNR") << "SERIENNR";
-    QTest::newRow("same name as field 1, other case") << "PULS_RUHE";
-    QTest::newRow("same after spaces become _") << "puls ruhe";
-    QTest::newRow("double quote") << "a\"b";
+    QTest::addColumn<QString>("message");
+    const QString inUse = QStringLiteral("Dieser Feldname wird bereits benutzt.\rWählen Sie bitte einen anderen!");
+    QTest::newRow("order") << "order" << inUse;
+    QTest::newRow("TrNr") << "TrNr" << inUse;
+    QTest::newRow("SERIENNR") << "SERIENNR" << inUse;
+    QTest::newRow("same name as field 1, other case") << "PULS_RUHE" << inUse;
+    QTest::newRow("same after spaces become _") << "puls ruhe" << inUse;
+    QTest::newRow("double quote") << "a\"b"
+                                  << QStringLiteral("Ein Feldname darf kein Anführungszeichen (\") enthalten.");
 }
 
 void TestTTrTable::fieldNameRefusals() {
     QFETCH(QString, name);
+    QFETCH(QString, message);
     auto t = newDesigner(QStringLiteral("Puls"));
     whenShown<TTrFieldEditor>([](TTrFieldEditor &ed) {
         fillField(ed, QStringLiteral("Puls Ruhe"), QStringLiteral("Puls"), "rbtGanzeZahl", limits("0", "250"));
@@ -254,8 +259,7 @@ void TestTTrTable::fieldNameRefusals() {
         ed.btnCancelClick();
     });
     t->btnNeuesFeldClick();
-    QCOMPARE(m_messages->texts(),
-             QStringList{QStringLiteral("Dieser Feldname wird bereits benutzt.\rWählen Sie bitte einen anderen!")});
+    QCOMPARE(m_messages->texts(), QStringList{message});
     QCOMPARE(page, int(TTrFieldEditor::PageFeldname));
     QCOMPARE(focus, QStringLiteral("dbfFeldname"));
     QCOMPARE(count(db(), QStringLiteral("select count(*) from TRFIELD where TableNr = 65537")), 1);
@@ -530,6 +534,35 @@ void TestTTrTable::existingBlockIsReadOnly() {
              fieldsOfBlock);
     QCOMPARE(count(db(), QStringLiteral("select count(*) from TRTABLE where TableNr = %1").arg(ClubFixture::kBlock)),
              1);
+}
+
+void TestTTrTable::gridCheckedAgainAtFertig() {
+    auto t = newDesigner(QStringLiteral("Farben"));
+    t->show();
+    whenShown<TTrFieldEditor>([](TTrFieldEditor &ed) {
+        fillField(ed, QStringLiteral("Farbe"), QStringLiteral("Farbe"), "rbtCombobox", values(QStringLiteral("rot")));
+    });
+    t->btnNeuesFeldClick();
+    // Back to the presentation, which now becomes a grid.
+    t->btnBackClick();
+    control<QRadioButton>(*t, "rbtGrid")->click();
+    t->btnNextClick();
+    t->btnOkClick();
+    QCOMPARE(m_messages->texts(),
+             QStringList{QStringLiteral("Das Feld \"Farbe\" vom Typ \"Combobox\" kann in der Tabellenform nicht "
+                                        "dargestellt werden.\rÄndern Sie bitte das Feld oder wählen Sie "
+                                        "\"Einfachformular\".")});
+    QVERIFY(t->isVisible());
+    QCOMPARE(t->focusWidget(), control<QWidget>(*t, "dbgFelder"));
+    QVERIFY(!db().tableExists(QStringLiteral("TR_1")));
+    // As a card the block is finished.
+    t->btnBackClick();
+    control<QRadioButton>(*t, "rbtEinfach")->click();
+    t->btnNextClick();
+    t->btnOkClick();
+    QVERIFY(!t->isVisible());
+    QCOMPARE(t->result(), int(QDialog::Accepted));
+    QVERIFY(db().tableExists(QStringLiteral("TR_1")));
 }
 
 QTEST_MAIN(TestTTrTable)

@@ -49,8 +49,8 @@ private Q_SLOTS:
         QTest::newRow("left edge 10 to the right narrows, right edge stays")
             << QPoint(2, 10) << QPoint(12, 10) << QRect(110, 40, 90, 20) << false;
         QTest::newRow("right edge widens") << QPoint(95, 10) << QPoint(105, 12) << QRect(100, 40, 110, 20) << true;
-        QTest::newRow("top edge up grows, bottom stays") << QPoint(50, 1) << QPoint(50, -4) << QRect(100, 35, 100, 25)
-                                                        << false;
+        QTest::newRow("top edge up grows, bottom stays")
+            << QPoint(50, 1) << QPoint(50, -4) << QRect(100, 35, 100, 25) << false;
         QTest::newRow("bottom edge") << QPoint(50, 18) << QPoint(60, 25) << QRect(100, 40, 100, 27) << true;
         QTest::newRow("inside moves") << QPoint(50, 10) << QPoint(40, 15) << QRect(90, 45, 100, 20) << false;
     }
@@ -98,21 +98,24 @@ private Q_SLOTS:
         QTest::addColumn<bool>("handled");
         const int ctrl = int(Qt::ControlModifier), shift = int(Qt::ShiftModifier);
         QTest::newRow("Ctrl+Left") << QRect(5, 5, 50, 20) << int(Qt::Key_Left) << ctrl << QRect(4, 5, 50, 20) << true;
-        QTest::newRow("Ctrl+Left at 0") << QRect(0, 5, 50, 20) << int(Qt::Key_Left) << ctrl << QRect(0, 5, 50, 20) << true;
+        QTest::newRow("Ctrl+Left at 0") << QRect(0, 5, 50, 20) << int(Qt::Key_Left) << ctrl << QRect(0, 5, 50, 20)
+                                        << true;
         QTest::newRow("Ctrl+Up at 0") << QRect(5, 0, 50, 20) << int(Qt::Key_Up) << ctrl << QRect(5, 0, 50, 20) << true;
         QTest::newRow("Ctrl+Right") << QRect(5, 5, 50, 20) << int(Qt::Key_Right) << ctrl << QRect(6, 5, 50, 20) << true;
         QTest::newRow("Ctrl+Down") << QRect(5, 5, 50, 20) << int(Qt::Key_Down) << ctrl << QRect(5, 6, 50, 20) << true;
-        QTest::newRow("Ctrl+Shift moves") << QRect(5, 5, 50, 20) << int(Qt::Key_Right) << (ctrl | shift)
-                                          << QRect(6, 5, 50, 20) << true;
+        QTest::newRow("Ctrl+Shift moves")
+            << QRect(5, 5, 50, 20) << int(Qt::Key_Right) << (ctrl | shift) << QRect(6, 5, 50, 20) << true;
         QTest::newRow("Shift+Left") << QRect(5, 5, 50, 20) << int(Qt::Key_Left) << shift << QRect(5, 5, 49, 20) << true;
-        QTest::newRow("Shift+Left at width 10") << QRect(5, 5, 10, 20) << int(Qt::Key_Left) << shift
-                                                << QRect(5, 5, 10, 20) << true;
-        QTest::newRow("Shift+Up at height 10") << QRect(5, 5, 50, 10) << int(Qt::Key_Up) << shift
-                                               << QRect(5, 5, 50, 10) << true;
-        QTest::newRow("Shift+Right") << QRect(5, 5, 50, 20) << int(Qt::Key_Right) << shift << QRect(5, 5, 51, 20) << true;
+        QTest::newRow("Shift+Left at width 10")
+            << QRect(5, 5, 10, 20) << int(Qt::Key_Left) << shift << QRect(5, 5, 10, 20) << true;
+        QTest::newRow("Shift+Up at height 10")
+            << QRect(5, 5, 50, 10) << int(Qt::Key_Up) << shift << QRect(5, 5, 50, 10) << true;
+        QTest::newRow("Shift+Right") << QRect(5, 5, 50, 20) << int(Qt::Key_Right) << shift << QRect(5, 5, 51, 20)
+                                     << true;
         QTest::newRow("Shift+Down") << QRect(5, 5, 50, 20) << int(Qt::Key_Down) << shift << QRect(5, 5, 50, 21) << true;
         QTest::newRow("plain arrow") << QRect(5, 5, 50, 20) << int(Qt::Key_Left) << 0 << QRect(5, 5, 50, 20) << false;
-        QTest::newRow("Ctrl+other key") << QRect(5, 5, 50, 20) << int(Qt::Key_A) << ctrl << QRect(5, 5, 50, 20) << false;
+        QTest::newRow("Ctrl+other key") << QRect(5, 5, 50, 20) << int(Qt::Key_A) << ctrl << QRect(5, 5, 50, 20)
+                                        << false;
     }
     void keys() {
         QFETCH(QRect, start);
@@ -131,17 +134,35 @@ private Q_SLOTS:
         QTest::addColumn<bool>("limited");
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<bool>("inside");
-        QTest::newRow("integer inside") << "I" << "0\n300" << true << QVariant(300) << true;
-        QTest::newRow("integer above") << "I" << "0\n300" << true << QVariant(301) << false;
-        QTest::newRow("empty value is allowed") << "I" << "0\n300" << true << QVariant() << true;
-        QTest::newRow("float below") << "F" << "1.5\n2.5" << true << QVariant(1.4) << false;
-        QTest::newRow("German decimal limits") << "F" << "1,5\n2,5" << true << QVariant(2.0) << true;
-        QTest::newRow("limits the wrong way round") << "S" << "10\n-10" << true << QVariant(0) << true;
-        QTest::newRow("time inside") << "Z" << "00:10:00\n01:00:00" << true << QVariant(QTime(0, 30)) << true;
-        QTest::newRow("time above") << "Z" << "00:10:00\n01:00:00" << true << QVariant(QTime(2, 0)) << false;
-        QTest::newRow("a line that is no number: no limits") << "I" << "10\nabc" << false << QVariant() << true;
-        QTest::newRow("one line: no limits") << "N" << "10" << false << QVariant() << true;
-        QTest::newRow("not a range code") << "A" << "1\n2" << false << QVariant() << true;
+        QTest::newRow("integer inside") << "I"
+                                        << "0\n300" << true << QVariant(300) << true;
+        QTest::newRow("integer above") << "I"
+                                       << "0\n300" << true << QVariant(301) << false;
+        QTest::newRow("empty value is allowed") << "I"
+                                                << "0\n300" << true << QVariant() << true;
+        QTest::newRow("float below") << "F"
+                                     << "1.5\n2.5" << true << QVariant(1.4) << false;
+        QTest::newRow("German decimal limits") << "F"
+                                               << "1,5\n2,5" << true << QVariant(2.0) << true;
+        // Read as the field editor read them: "1,500" is 1.5, "2.000" is 2000.
+        QTest::newRow("three decimals") << "F"
+                                        << "1,500\n1,750" << true << QVariant(1.6) << true;
+        QTest::newRow("thousands group") << "F"
+                                         << "0\n2.000" << true << QVariant(1999.0) << true;
+        QTest::newRow("thousands group above") << "F"
+                                               << "0\n2.000" << true << QVariant(2000.5) << false;
+        QTest::newRow("limits the wrong way round") << "S"
+                                                    << "10\n-10" << true << QVariant(0) << true;
+        QTest::newRow("time inside") << "Z"
+                                     << "00:10:00\n01:00:00" << true << QVariant(QTime(0, 30)) << true;
+        QTest::newRow("time above") << "Z"
+                                    << "00:10:00\n01:00:00" << true << QVariant(QTime(2, 0)) << false;
+        QTest::newRow("a line that is no number: no limits") << "I"
+                                                             << "10\nabc" << false << QVariant() << true;
+        QTest::newRow("one line: no limits") << "N"
+                                             << "10" << false << QVariant() << true;
+        QTest::newRow("not a range code") << "A"
+                                          << "1\n2" << false << QVariant() << true;
     }
     void limits() {
         QFETCH(QString, typ);
@@ -159,10 +180,14 @@ private Q_SLOTS:
         QTest::addColumn<QDate>("date");
         QTest::addColumn<QString>("week");
         QTest::addColumn<QString>("day");
-        QTest::newRow("Wednesday in week 10") << QDate(2026, 3, 4) << "10" << "Mi";
-        QTest::newRow("Monday in week 2") << QDate(2026, 1, 5) << "02" << "Mo";
-        QTest::newRow("53rd week counts as 1") << QDate(2026, 12, 31) << "01" << "Do";
-        QTest::newRow("no date") << QDate() << "00" << "";
+        QTest::newRow("Wednesday in week 10") << QDate(2026, 3, 4) << "10"
+                                              << "Mi";
+        QTest::newRow("Monday in week 2") << QDate(2026, 1, 5) << "02"
+                                          << "Mo";
+        QTest::newRow("53rd week counts as 1") << QDate(2026, 12, 31) << "01"
+                                               << "Do";
+        QTest::newRow("no date") << QDate() << "00"
+                                 << "";
     }
     void weekAndWeekday() {
         QFETCH(QDate, date);
@@ -194,7 +219,7 @@ private Q_SLOTS:
         rows.setRange({1, 2}, {1, 2});
         rows.open();
         int next = EntryRules::NextRowNumber(rows);
-        QCOMPARE(next, 2);  // rows 0 and 1
+        QCOMPARE(next, 2); // rows 0 and 1
         rows.onNewRecord = [&](Cursor &c) { EntryRules::ApplyNewRowRule(c, 1, 2, next); };
         rows.append();
         QCOMPARE(rows.asInt(QStringLiteral("Order")), 2);
@@ -217,13 +242,15 @@ private Q_SLOTS:
         ElementLayout strecke;
         strecke.feldNr = 2;
         strecke.control = QRect(71, 30, 90, 20);
-        ElementLayout hidden;  // nothing built: its row stays as it is
+        ElementLayout hidden; // nothing built: its row stays as it is
         hidden.feldNr = 3;
         hidden.visible = false;
         SaveBlockLayout(inst.db(), ClubFixture::kBlock, false, {notiz, strecke, hidden}, QSize(400, 130));
         auto row = [&](int order) {
             auto q = std::make_unique<Query>(inst.db(), QStringLiteral("select * from TRFIELD where (TableNr = %1) and "
-                                                                       "(\"Order\" = %2)").arg(ClubFixture::kBlock).arg(order));
+                                                                       "(\"Order\" = %2)")
+                                                            .arg(ClubFixture::kBlock)
+                                                            .arg(order));
             q->open();
             return q;
         };
