@@ -226,15 +226,21 @@ int PickList::newValue() {
     return m_values->asInt(kValueNr);
 }
 
+bool PickList::dropUntypedValue() {
+    // A new value left without any text was never meant: it goes unstored.
+    if (!m_open || m_values->state() != Cursor::State::Insert ||
+        !m_values->asString(QStringLiteral("Value")).trimmed().isEmpty() ||
+        !m_values->asString(QStringLiteral("Beschreibung")).trimmed().isEmpty())
+        return false;
+    m_values->cancel();
+    return true;
+}
+
 bool PickList::postValue() {
     if (!m_open || !m_values->isEditing())
         return true;
-    // A new value left without any text was never meant: it goes unstored.
-    if (m_values->state() == Cursor::State::Insert && m_values->asString(QStringLiteral("Value")).trimmed().isEmpty() &&
-        m_values->asString(QStringLiteral("Beschreibung")).trimmed().isEmpty()) {
-        m_values->cancel();
+    if (dropUntypedValue())
         return false;
-    }
     m_values->post();
     return true;
 }

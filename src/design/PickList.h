@@ -74,6 +74,8 @@ public:
     // refused with kEmptyValue. A new value left without any text is dropped
     // instead (false).
     bool postValue();
+    // Drops a new value nothing was typed into; true when there was one.
+    bool dropUntypedValue();
     // Assigns the current available value at the end of the list; returns
     // false when there is none. A value the field already offers is refused
     // with kAlreadyAssigned.

@@ -64,6 +64,7 @@ void TIndexValues::buildControls() {
         grid->setSelectionBehavior(QAbstractItemView::SelectRows);
         grid->installEventFilter(this);
     }
+    dbgValue->viewport()->installEventFilter(this);
     connect(dbgValue, &QAbstractItemView::doubleClicked, this, &TIndexValues::dbgValueDblClick);
     connect(dbguseVAL, &QAbstractItemView::doubleClicked, this, &TIndexValues::dbguseVALDblClick);
 
@@ -280,6 +281,19 @@ void TIndexValues::dbguseVALDblClick() {
 }
 
 bool TIndexValues::eventFilter(QObject *watched, QEvent *event) {
+    // Moving on in the available list from a new value nothing was typed
+    // into drops it, instead of refusing to leave it.
+    if ((watched == dbgValue->viewport() && event->type() == QEvent::MouseButtonPress) ||
+        (watched == dbgValue && event->type() == QEvent::KeyPress))
+        if (m_pickList && m_pickList->isOpen() && m_pickList->values().state() == Cursor::State::Insert) {
+            try {
+                dsValue->updateRecord();
+                if (m_pickList->dropUntypedValue())
+                    afterChange();
+            } catch (const VelmoraError &e) {
+                showError(e);
+            }
+        }
     if (event->type() == QEvent::KeyPress && (watched == dbgValue || watched == dbguseVAL)) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {

@@ -86,6 +86,7 @@ private Q_SLOTS:
     void everyWayOfClosingClearsTheMarks_data();
     void everyWayOfClosingClearsTheMarks();
     void newValuesAssignedThroughTheWindow();
+    void untypedNewValueLeftByClicking();
 
 private:
     std::unique_ptr<TIndexValues> openWindow(bool readOnly = false);
@@ -348,6 +349,32 @@ void TestTIndexValues::newValuesAssignedThroughTheWindow() {
     QVERIFY(w);
     QCOMPARE(shown(control<TDBTypeGrid>(*w, "dbgValue")), (QStringList{"Alpha", "fremd", "locker"}));
     QCOMPARE(shown(control<TDBTypeGrid>(*w, "dbguseVAL")), (QStringList{"intensiv", "Tempo"}));
+}
+
+void TestTIndexValues::untypedNewValueLeftByClicking() {
+    auto w = openWindow();
+    QVERIFY(w);
+    auto *available = control<TDBTypeGrid>(*w, "dbgValue");
+    const qint64 values = db().rowCount(QStringLiteral("TRVALUE"));
+    QTest::mouseClick(control<QPushButton>(*w, "btnNew"), Qt::LeftButton);
+    QCOMPARE(w->pickList().values().state(), Cursor::State::Insert);
+    // Changing one's mind: a click on another value leaves the empty one.
+    clickRow(available, QStringLiteral("fremd"));
+    QCOMPARE(w->pickList().values().state(), Cursor::State::Browse);
+    QCOMPARE(w->pickList().values().asString(QStringLiteral("Value")), QStringLiteral("fremd"));
+    QVERIFY(m_messages->entries().isEmpty());
+    // A description typed without a value is not thrown away: it is refused.
+    QTest::mouseClick(control<QPushButton>(*w, "btnNew"), Qt::LeftButton);
+    control<TDBMemo>(*w, "dbfBeschreibung")->insertPlainText(QStringLiteral("zügig"));
+    QTest::mouseClick(control<QPushButton>(*w, "btnOk"), Qt::LeftButton);
+    QVERIFY(w->isVisible());
+    QCOMPARE(m_messages->texts(test::MessageRecorder::Kind::Error), QStringList{PickList::kEmptyValue});
+    QCOMPARE(control<TDBMemo>(*w, "dbfBeschreibung")->toPlainText(), QStringLiteral("zügig"));
+    QTest::keyClicks(control<TDBEdit>(*w, "dbfValue"), QStringLiteral("Tempo"));
+    QTest::mouseClick(control<QPushButton>(*w, "btnOk"), Qt::LeftButton);
+    QVERIFY(!w->isVisible());
+    QCOMPARE(db().rowCount(QStringLiteral("TRVALUE")), values + 1);
+    QCOMPARE(markCount(db()), 0);
 }
 
 QTEST_MAIN(TestTIndexValues)
