@@ -16,6 +16,7 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace velmora {
 
@@ -81,10 +82,14 @@ TSucheTr::TSucheTr(Database &db, QWidget *parent) : QDialog(parent), m_db(db), m
     dbgSuche->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgSuche->setSelectionMode(QAbstractItemView::SingleSelection);
     dbgSuche->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // One line per entry: week, weekday and date are never wrapped or cut.
+    dbgSuche->setWordWrap(false);
     const int ch = dbgSuche->fontMetrics().averageCharWidth();
-    const int widths[] = {3, 3, 11, 44};
-    for (int c = 0; c < 4; ++c)
-        dbgSuche->setColumnWidth(c, widths[c] * ch + 8);
+    const QString widest[] = {QStringLiteral("88"), QStringLiteral("Mo"), QStringLiteral("88.88 88:88")};
+    for (int c = 0; c < 3; ++c)
+        dbgSuche->setColumnWidth(c, std::max(dbgSuche->horizontalHeader()->sectionSizeHint(c),
+                                             dbgSuche->fontMetrics().horizontalAdvance(widest[c]) + 2 * ch + 8));
+    dbgSuche->setColumnWidth(3, 44 * ch + 8);
 
     btnEinfuegen = new QPushButton(QStringLiteral("&Einfügen"), this);
     btnEinfuegen->setObjectName(QStringLiteral("btnEinfuegen"));

@@ -40,6 +40,7 @@ class TestDiaryOpen : public QObject {
 private Q_SLOTS:
     void init();
     void cleanup();
+    void protocolFromOpenDialog_data();
     void protocolFromOpenDialog();
     void layoutEditorOfNewBlock();
     void formFillIn();
@@ -62,13 +63,24 @@ void TestDiaryOpen::cleanup() {
     m_inst.reset();
 }
 
+void TestDiaryOpen::protocolFromOpenDialog_data() {
+    QTest::addColumn<int>("login");
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("the coach reads Anna's protocol") << int(ClubFixture::kCoach) << 2 << true;
+    QTest::newRow("Anna keeps her own") << int(ClubFixture::kAnna) << 0 << false;
+}
+
 void TestDiaryOpen::protocolFromOpenDialog() {
+    QFETCH(int, login);
+    QFETCH(int, choice);
+    QFETCH(bool, readOnly);
     TMainForm form;
     form.show();
-    form.ApplyLogin(ClubFixture::kCoach);
+    form.ApplyLogin(login);
     form.RebuildDocumentList();
-    whenShown<TFrmOpen>([](TFrmOpen &open) {
-        open.findChild<QComboBox *>(QStringLiteral("cbxSelect"))->setCurrentIndex(2);
+    whenShown<TFrmOpen>([choice](TFrmOpen &open) {
+        open.findChild<QComboBox *>(QStringLiteral("cbxSelect"))->setCurrentIndex(choice);
         auto *tree = open.findChild<QTreeWidget *>(QStringLiteral("tvOpen"));
         for (int i = 0; i < tree->topLevelItemCount(); ++i) {
             QTreeWidgetItem *g = tree->topLevelItem(i);
@@ -85,6 +97,9 @@ void TestDiaryOpen::protocolFromOpenDialog() {
     QCOMPARE(diary->windowTitle(), QStringLiteral("IST (Protokoll) von Berg Anna 17.05.1990 [-] "));
     QCOMPARE(diary->listCursor().recordCount(), 3);
     QVERIFY(!diary->entryView()); // the right-hand side waits for a choice in the list
+    // The open dialog's read-only flag reaches the diary (until an entry
+    // shown there sets it by its author).
+    QCOMPARE(diary->ReadOnly, readOnly);
     diary->listCursor().last();
     auto *view = dynamic_cast<TTrainingseintrag *>(diary->entryView());
     QVERIFY2(view, qPrintable(QString::number(diary->listCursor().recNo())));

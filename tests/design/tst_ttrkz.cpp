@@ -150,6 +150,9 @@ void TestTTrKz::newFormWalkedThrough() {
     QCOMPARE(grid->rowCount(), 3); // block 0's fields are not listed
     QCOMPARE(grid->item(0, 0)->text(), QStringLiteral("Kraft"));
     QCOMPARE(grid->item(2, 1)->text(), QStringLiteral("Farbe"));
+    // Titles such as "Visible" and every value are shown whole.
+    const QString cut = test::cutColumn(*grid);
+    QVERIFY2(cut.isEmpty(), qPrintable(cut));
     auto *fillIn = control<QCheckBox>(w, "cbxVorausfuellen");
     QCOMPARE(fillIn->text(), QStringLiteral("Formular mit Defaultwerten vorausfüllen"));
     QVERIFY(fillIn->isChecked());

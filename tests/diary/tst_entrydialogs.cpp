@@ -5,6 +5,7 @@
 #include "diary/TSucheTr.h"
 #include "store/Query.h"
 #include "support/ClubFixture.h"
+#include "support/Controls.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 
@@ -165,6 +166,10 @@ private Q_SLOTS:
         for (int c = 0; c < 3; ++c)
             QCOMPARE(d->dbgSuche->isColumnHidden(c), !dateColumns);
         QCOMPARE(d->btnEinfuegen->isEnabled(), !rows.isEmpty());
+        // One line per entry; "dd.MM hh:mm" neither wraps nor is cut.
+        QVERIFY(!d->dbgSuche->wordWrap());
+        const QString cut = test::cutColumn(*d->dbgSuche);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut));
     }
 
     void hiddenTabsListPlans() {
