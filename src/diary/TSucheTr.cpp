@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -118,7 +119,13 @@ TSucheTr::TSucheTr(Database &db, QWidget *parent) : QDialog(parent), m_db(db), m
     layout->addWidget(pcSuche);
     layout->addWidget(dbgSuche, 1);
     layout->addLayout(bottom);
-    resize(68 * ch + 60, 360);
+    // Wide enough for every column beside the row marks and the scroll bar.
+    int columns = dbgSuche->verticalHeader()->sizeHint().width() + dbgSuche->verticalScrollBar()->sizeHint().width() +
+                  2 * dbgSuche->frameWidth();
+    for (int c = 0; c < 4; ++c)
+        columns += dbgSuche->columnWidth(c);
+    const QMargins margins = layout->contentsMargins();
+    resize(std::max(68 * ch + 60, columns + margins.left() + margins.right()), 360);
 
     connect(pcSuche, &QTabBar::currentChanged, this, &TSucheTr::pcSucheChange);
     connect(btnEinfuegen, &QPushButton::clicked, this, &TSucheTr::btnOkClick);

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
@@ -170,6 +171,8 @@ private Q_SLOTS:
         QVERIFY(!d->dbgSuche->wordWrap());
         const QString cut = test::cutColumn(*d->dbgSuche);
         QVERIFY2(cut.isEmpty(), qPrintable(cut));
+        // The dialog is wide enough for all four columns side by side.
+        QCOMPARE(d->dbgSuche->horizontalScrollBar()->maximum(), 0);
     }
 
     void hiddenTabsListPlans() {
