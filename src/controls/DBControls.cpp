@@ -8,8 +8,10 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLocale>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QToolButton>
 
 namespace velmora {
 
@@ -398,8 +400,9 @@ void TDBEdit::focusOutEvent(QFocusEvent *event) {
     QLineEdit::focusOutEvent(event);
     // Input the field cannot take is answered, never put back silently:
     // the user is told why and stays in the edit to correct it. Only moves
-    // the user makes count; a window or popup taking the focus, or a
-    // command moving it, leaves the text for the command's own check.
+    // to another input count; a window or popup taking the focus, a button
+    // ("Fertig" checks the input itself, "Abbrechen" drops it) or a command
+    // moving it leave the text for the command's own check.
     const Qt::FocusReason reason = event->reason();
     if (m_refusing ||
         (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason && reason != Qt::MouseFocusReason))
@@ -408,7 +411,8 @@ void TDBEdit::focusOutEvent(QFocusEvent *event) {
     if (why.isEmpty() || isEffectivelyReadOnly() || !isVisible() || !isEnabled())
         return;
     const QWidget *now = QApplication::focusWidget();
-    if (now && now->window() != window())
+    if (now &&
+        (now->window() != window() || qobject_cast<const QPushButton *>(now) || qobject_cast<const QToolButton *>(now)))
         return;
     m_refusing = true;
     TSwallowPress *swallow = reason == Qt::MouseFocusReason ? new TSwallowPress(window()) : nullptr;

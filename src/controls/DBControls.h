@@ -150,8 +150,9 @@ protected:
     void showValue(const QVariant &value) override;
     void applyReadOnly(bool readOnly) override;
     void fieldBound() override;
-    // Leaving by Tab or the mouse with text the field cannot take shows
-    // the refusal and keeps the focus; the text stays as typed.
+    // Leaving for another input (Tab, a click) with text the field cannot
+    // take shows the refusal and keeps the focus; the text stays as typed.
+    // A button gets the focus: its command checks (checkInput) or cancels.
     void focusOutEvent(QFocusEvent *event) override;
     // The type the edit validates for; a date edit forces Date.
     virtual FieldType editType() const;

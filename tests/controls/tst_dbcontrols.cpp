@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -368,8 +369,12 @@ void TestDBControls::leavingWithInputItCannotTakeIsRefused() {
     edit->setDataField(field);
     auto *other = new QLineEdit(&window);
     other->move(0, 40);
+    auto *list = new QListWidget(&window);
+    list->addItems({QStringLiteral("eins"), QStringLiteral("zwei")});
+    list->setCurrentRow(0);
+    list->setGeometry(0, 80, 100, 60);
     auto *button = new QPushButton(QStringLiteral("Fertig"), &window);
-    button->move(0, 80);
+    button->move(0, 150);
     QSignalSpy clicked(button, &QPushButton::clicked);
     window.show();
     QApplication::setActiveWindow(&window);
@@ -389,12 +394,19 @@ void TestDBControls::leavingWithInputItCannotTakeIsRefused() {
     QTest::mouseClick(other, Qt::LeftButton);
     QCOMPARE(m_messages->texts().size(), 2);
     QVERIFY(edit->hasFocus());
-    QTest::mouseClick(button, Qt::LeftButton);
+    // The click that tried to leave goes nowhere: the list keeps its row.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
     QCOMPARE(m_messages->texts().size(), 3);
     QVERIFY(edit->hasFocus());
-    QCOMPARE(clicked.size(), 0);
+    QCOMPARE(list->currentRow(), 0);
+    QCOMPARE(edit->text(), typed);
+    // A button's command decides for itself: "Fertig" checks the input.
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(clicked.size(), 1);
+    QCOMPARE(m_messages->texts().size(), 3);
     QCOMPARE(edit->text(), typed);
     QVERIFY_THROWS_EXCEPTION(VelmoraError, source.updateRecord());
+    edit->setFocus();
 
     // Corrected, the edit lets go and the value reaches the row.
     edit->selectAll();
