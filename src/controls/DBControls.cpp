@@ -440,7 +440,9 @@ QString TDBEdit::inputRefusal() const {
         what = QStringLiteral("'%1' ist keine gültige Zeit.");
         break;
     case FieldType::Timestamp:
-        what = QStringLiteral("'%1' ist kein gültiger Zeitpunkt.");
+        // A day typed without a time is a date to the user.
+        what = text().trimmed().contains(QLatin1Char(' ')) ? QStringLiteral("'%1' ist kein gültiger Zeitpunkt.")
+                                                           : QStringLiteral("'%1' ist kein gültiges Datum.");
         break;
     default:
         what = QStringLiteral("'%1' ist keine gültige Zahl.");

@@ -331,6 +331,15 @@ void TestDBControls::leavingWithInputItCannotTakeIsRefused_data() {
                                             << "Datum" << true << "31.02.2026"
                                             << "'31.02.2026' ist kein gültiges Datum."
                                             << "28.02.2026" << QVariant(QDateTime(QDate(2026, 2, 28), QTime(0, 0)));
+    QTest::newRow("entry date and time, a day alone")
+        << "TR"
+        << "Datum" << false << "31.02.2026"
+        << "'31.02.2026' ist kein gültiges Datum."
+        << "28.02.2026 10:15" << QVariant(QDateTime(QDate(2026, 2, 28), QTime(10, 15)));
+    QTest::newRow("entry date and time") << "TR"
+                                         << "Datum" << false << "28.02.2026 25:00"
+                                         << "'28.02.2026 25:00' ist kein gültiger Zeitpunkt."
+                                         << "1.3.26" << QVariant(QDateTime(QDate(2026, 3, 1), QTime(0, 0)));
     QTest::newRow("time 25:99:00") << "TR"
                                    << "Zeit" << false << "25:99:00"
                                    << "'25:99:00' ist keine gültige Zeit."
