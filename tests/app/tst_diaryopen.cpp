@@ -4,8 +4,11 @@
 #include "app/TFrmOpen.h"
 #include "app/TMainForm.h"
 #include "base/Settings.h"
+#include "controls/DBControls.h"
+#include "controls/TDBTypeGrid.h"
 #include "design/BlockTable.h"
 #include "design/FormElementCache.h"
+#include "design/TTREList.h"
 #include "diary/TTrainingseintrag.h"
 #include "diary/TTrainingstagebuch.h"
 #include "store/Cursor.h"
@@ -42,6 +45,7 @@ private Q_SLOTS:
     void cleanup();
     void protocolFromOpenDialog_data();
     void protocolFromOpenDialog();
+    void badInputKeepsTheEntryShown();
     void layoutEditorOfNewBlock();
     void formFillIn();
 
@@ -108,6 +112,57 @@ void TestDiaryOpen::protocolFromOpenDialog() {
     QCOMPARE(form.printCursor(), &diary->listCursor());
     form.CloseAll1Click();
     QVERIFY(form.mdiArea()->subWindowList().isEmpty());
+}
+
+// A number field holding what is no number: a click on another entry of
+// the list is refused with the message, the entry and the typing stay.
+void TestDiaryOpen::badInputKeepsTheEntryShown() {
+    test::MessageRecorder messages;
+    TMainForm form;
+    form.resize(1000, 700);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.ApplyLogin(ClubFixture::kCoach);
+    TTrainingstagebuch *diary = form.CreateDiary();
+    diary->PersonNr = ClubFixture::kAnna;
+    diary->GruppenNr = ClubFixture::kJugend;
+    diary->TrainerNr = ClubFixture::kCoach;
+    diary->KindCode = 2;
+    diary->Name = QStringLiteral("Berg Anna");
+    diary->initialise(false);
+    diary->show();
+    diary->listCursor().last();
+    auto *view = dynamic_cast<TTrainingseintrag *>(diary->entryView());
+    QVERIFY(view);
+    QCOMPARE(view->objectName(), QStringLiteral("TRE1_4"));
+    auto *dauer = view->findChild<TDBEdit *>(QStringLiteral("F") +
+                                             TTREListEntry::MakeName(ClubFixture::kForm, 2, ClubFixture::kBlock, 1));
+    QVERIFY(dauer);
+    QVERIFY(!dauer->QLineEdit::isReadOnly());
+    dauer->setFocus();
+    QVERIFY(dauer->hasFocus());
+    dauer->selectAll();
+    QTest::keyClicks(dauer, QStringLiteral("-"));
+    QCOMPARE(dauer->text(), QStringLiteral("-"));
+    const QModelIndex first = diary->dbgTr->model()->index(0, 2);
+    QTest::mouseClick(diary->dbgTr->viewport(), Qt::LeftButton, {}, diary->dbgTr->visualRect(first).center());
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("'-' ist keine gültige Zahl.")});
+    QVERIFY(dauer->hasFocus());
+    QCOMPARE(dauer->text(), QStringLiteral("-"));
+    QCOMPARE(diary->listCursor().recNo(), 2);
+    QCOMPARE(diary->entryView(), static_cast<EntryView *>(view));
+    // Corrected, the click goes through and the value is kept.
+    dauer->selectAll();
+    QTest::keyClicks(dauer, QStringLiteral("75"));
+    QTest::mouseClick(diary->dbgTr->viewport(), Qt::LeftButton, {}, diary->dbgTr->visualRect(first).center());
+    QCOMPARE(messages.texts().size(), 1);
+    QCOMPARE(diary->listCursor().recNo(), 0);
+    Cursor rows(m_inst->db(), QStringLiteral("TR_1"));
+    rows.setRange({ClubFixture::kSerial, 4}, {ClubFixture::kSerial, 4});
+    rows.open();
+    QCOMPARE(rows.asInt(QStringLiteral("Dauer")), 75);
+    form.CloseAll1Click();
 }
 
 void TestDiaryOpen::layoutEditorOfNewBlock() {
