@@ -1,5 +1,6 @@
 #include "app/TFrmOpen.h"
 
+#include "base/GermanInput.h"
 #include "base/Helpers.h"
 #include "base/Messages.h"
 #include "store/Cursor.h"
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -43,18 +45,6 @@ struct WaitCursor {
     WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
 };
-
-QDate parseGermanDate(const QString &text) {
-    for (const char *format : {"dd.MM.yyyy", "d.M.yyyy", "dd.MM.yy", "d.M.yy"}) {
-        QDate d = QDate::fromString(text, QString::fromLatin1(format));
-        if (d.isValid()) {
-            if (QString::fromLatin1(format).endsWith(QLatin1String(".yy")) && d.year() < 1950)
-                d = d.addYears(100);
-            return d;
-        }
-    }
-    return {};
-}
 
 } // namespace
 
@@ -337,7 +327,11 @@ void TFrmOpen::FillTree(int choice) {
             entry->Key2 = open.asInt(QStringLiteral("Key2"));
             entry->Gruppe = open.asInt(QStringLiteral("Gruppe"));
             entry->Trainer = open.asInt(QStringLiteral("Trainer"));
-            auto *leaf = new QTreeWidgetItem(node, QStringList{open.asString(QStringLiteral("Name"))});
+            // A form's name is the first line of its description memo; the
+            // tree shows one line per leaf.
+            static const QRegularExpression lineBreaks(QStringLiteral("[\r\n]+"));
+            const QString name = open.asString(QStringLiteral("Name")).split(lineBreaks, Qt::SkipEmptyParts).value(0);
+            auto *leaf = new QTreeWidgetItem(node, QStringList{name});
             leaf->setIcon(0, leafIcon);
             leaf->setData(0, ImageIndexRole, group.imageIndex);
             leaf->setData(0, SelectedIndexRole, group.selectedIndex);
@@ -440,11 +434,12 @@ void TFrmOpen::storeDateEdit(QLineEdit *edit, const QString &column) {
         m_profil->setValue(column, QVariant());
         return;
     }
-    const QDate d = parseGermanDate(text);
-    if (!d.isValid())
+    // Read as every date edit of the program reads it.
+    const std::optional<QDate> d = ParseGermanDate(text);
+    if (!d)
         throw VelmoraError(QStringLiteral("'%1' ist kein gültiges Datum.").arg(text), edit->objectName());
-    m_profil->setValue(column, d);
-    edit->setText(d.toString(kDateFormat));
+    m_profil->setValue(column, *d);
+    edit->setText(d->toString(kDateFormat));
 }
 
 // Leaving an edit takes over a valid date at once; text that is no date is

@@ -112,9 +112,13 @@ void TMainForm::miOpen1Click() {
             OpenLayoutEditor();
         break;
     }
+    case KindFilter: {
+        TFilter filter(open.Key1(), open.Key2(), open.Gruppe(), open.Name().left(50), open.ReadOnly(), this);
+        changed = filter.exec() == QDialog::Accepted;
+        break;
+    }
     default:
-        // The filter window, the filter window, the evaluations and
-        // the workbooks come with their own windows.
+        // The evaluations and the workbooks come with their own windows.
         Messages::information(
             QStringLiteral("\"%1\" kann in dieser Version noch nicht geöffnet werden.").arg(open.Name()));
         break;

@@ -72,8 +72,8 @@ TStartUp::TStartUp(QWidget *parent) : QDialog(parent) {
     // Trainer
     QWidget *p2 =
         makePage(QStringLiteral("Trainer"), QStringLiteral("   Die Trainerpersonalien angeben"),
-                 {QStringLiteral("   Geben Sie Ihre Personalien bitte nur einmal mit \"&eingeben\" an."),
-                  QStringLiteral("   Haben Sie Ihre Daten bereits eingelesen, wählen Sie sie mit \"&suchen\" aus.")});
+                 {QStringLiteral("   Geben Sie Ihre Personalien bitte nur einmal mit \"eingeben\" an."),
+                  QStringLiteral("   Haben Sie Ihre Daten bereits eingelesen, wählen Sie sie mit \"suchen\" aus.")});
     m_trainer = memo(p2, "mmoTrainer");
     m_club = new QLineEdit(p2);
     m_club->setObjectName(QStringLiteral("txtClub"));

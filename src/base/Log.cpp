@@ -45,7 +45,7 @@ QString LogLine(QChar kind, bool ok, int number, const QString &tag, const QDate
     const QString stamp = de.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
                           when.time().toString(QStringLiteral("HH:mm:ss"));
     return QString(kind) + (ok ? QStringLiteral("   ") : QStringLiteral(" X ")) + stamp + QLatin1Char(' ') +
-           QString::number(number).left(7).leftJustified(7, QLatin1Char(' ')) + QString(9, QLatin1Char(' ')) + tag;
+           QString::number(number).left(7).leftJustified(7, QLatin1Char(' ')) + tag;
 }
 
 void WriteLogLine(QChar kind, bool ok, int number, const QString &tag) {

@@ -13,7 +13,8 @@ namespace velmora {
 void InitLog();
 
 // Appends one line: kind, "   " (ok) or " X ", date and time, a blank, the
-// number left-aligned in 7 characters followed by nine blanks, the tag.
+// number left-aligned in a column of 7 characters (cut when longer), and the
+// tag right after that column: person 12 with "TB" ends "12     TB".
 void WriteLogLine(QChar kind, bool ok, int number, const QString &tag);
 // The line WriteLogLine writes, for a given moment.
 QString LogLine(QChar kind, bool ok, int number, const QString &tag, const QDateTime &when);

@@ -1,11 +1,17 @@
 #include "controls/DBControls.h"
 
+#include "base/GermanInput.h"
 #include "base/Messages.h"
 #include "store/Query.h"
 #include "store/Values.h"
 
+#include <QApplication>
+#include <QFocusEvent>
 #include <QLocale>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
+#include <QToolButton>
 
 namespace velmora {
 
@@ -198,22 +204,14 @@ bool TFieldLink::beginEdit() {
 // ---------------------------------------------------------- TFieldValidator
 
 namespace {
-const QString kDateFormats[] = {QStringLiteral("d.M.yyyy")};
-const QString kTimeFormats[] = {QStringLiteral("H:mm:ss"), QStringLiteral("H:mm")};
-
+// The dates and times every other edit of the program reads as well: a
+// two-digit year ("1.2.85") is a year, not half a date.
 QDate parseDate(const QString &text) {
-    const QDate d = QDate::fromString(text, kDateFormats[0]);
-    // "d.M.yyyy" would also take a year of fewer digits.
-    return text.section(QLatin1Char('.'), 2).size() == 4 ? d : QDate();
+    return ParseGermanDate(text).value_or(QDate());
 }
 
 QTime parseTime(const QString &text) {
-    for (const QString &f : kTimeFormats) {
-        const QTime t = QTime::fromString(text, f);
-        if (t.isValid())
-            return t;
-    }
-    return {};
+    return ParseGermanTime(text).value_or(QTime());
 }
 } // namespace
 
@@ -266,7 +264,9 @@ QVariant TFieldValidator::parse(const QString &raw, FieldType type) {
 QValidator::State TFieldValidator::validate(QString &input, int &) const {
     static const QRegularExpression integer(QStringLiteral("^-?\\d*$"));
     static const QRegularExpression number(QStringLiteral("^-?[\\d.]*(,\\d*)?$"));
-    static const QRegularExpression date(QStringLiteral("^\\d{0,2}(\\.(\\d{0,2}(\\.\\d{0,4})?)?)?$"));
+    // German "d.M.yy(yy)", or the engine's "yyyy-MM-dd" as pasted from elsewhere.
+    static const QRegularExpression date(
+        QStringLiteral("^(\\d{0,2}(\\.(\\d{0,2}(\\.\\d{0,4})?)?)?|\\d{3,4}(-(\\d{0,2}(-\\d{0,2})?)?)?)$"));
     static const QRegularExpression time(QStringLiteral("^\\d{0,2}(:(\\d{0,2}(:\\d{0,2})?)?)?$"));
     static const QRegularExpression dateTime(
         QStringLiteral("^\\d{0,2}(\\.(\\d{0,2}(\\.\\d{0,4}( (\\d{0,2}(:(\\d{0,2}(:\\d{0,2})?)?)?)?)?)?)?)?$"));
@@ -368,33 +368,93 @@ void TDBEdit::userEdited(const QString &text) {
     }
 }
 
+namespace {
+// After a refused focus change by the mouse, the press that caused it is
+// dropped: the click was meant for a control the user has not reached.
+// Lives until that press arrived or the event loop ran once more.
+class TSwallowPress : public QObject {
+public:
+    explicit TSwallowPress(QWidget *window) : m_window(window) { qApp->installEventFilter(this); }
+    ~TSwallowPress() override { qApp->removeEventFilter(this); }
+    void expire() {
+        QTimer::singleShot(0, this, [this] { deleteLater(); });
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
+            watched->isWidgetType() && static_cast<QWidget *>(watched)->window() == m_window) {
+            qApp->removeEventFilter(this);
+            deleteLater();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_window;
+};
+} // namespace
+
 void TDBEdit::focusOutEvent(QFocusEvent *event) {
-    // Leaving with half-typed input shows the stored value again, so that
-    // what the user sees is what will be posted.
-    if (m_validator && !hasAcceptableInput())
-        reload();
     QLineEdit::focusOutEvent(event);
+    // Input the field cannot take is answered, never put back silently:
+    // the user is told why and stays in the edit to correct it. Only moves
+    // to another input count; a window or popup taking the focus, a button
+    // ("Fertig" checks the input itself, "Abbrechen" drops it) or a command
+    // moving it leave the text for the command's own check.
+    const Qt::FocusReason reason = event->reason();
+    if (m_refusing ||
+        (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason && reason != Qt::MouseFocusReason))
+        return;
+    const QString why = inputRefusal();
+    if (why.isEmpty() || isEffectivelyReadOnly() || !isVisible() || !isEnabled())
+        return;
+    const QWidget *now = QApplication::focusWidget();
+    if (now &&
+        (now->window() != window() || qobject_cast<const QPushButton *>(now) || qobject_cast<const QToolButton *>(now)))
+        return;
+    m_refusing = true;
+    TSwallowPress *swallow = reason == Qt::MouseFocusReason ? new TSwallowPress(window()) : nullptr;
+    setFocus(Qt::OtherFocusReason);
+    selectAll();
+    Messages::error(why);
+    if (swallow)
+        swallow->expire();
+    m_refusing = false;
 }
 
-void TDBEdit::checkInput() const {
-    if (!m_validator || hasAcceptableInput())
-        return;
+QString TDBEdit::inputRefusal() const {
+    if (!m_validator)
+        return {};
+    QString probe = text();
+    int pos = 0;
+    if (m_validator->validate(probe, pos) == QValidator::Acceptable)
+        return {};
     QString what;
     switch (m_validator->fieldType()) {
     case FieldType::Date:
         what = QStringLiteral("'%1' ist kein gültiges Datum.");
         break;
     case FieldType::Time:
-        what = QStringLiteral("'%1' ist keine gültige Uhrzeit.");
+        what = QStringLiteral("'%1' ist keine gültige Zeit.");
         break;
     case FieldType::Timestamp:
-        what = QStringLiteral("'%1' ist kein gültiger Zeitpunkt.");
+        // A day typed without a time is a date to the user.
+        what = text().trimmed().contains(QLatin1Char(' ')) ? QStringLiteral("'%1' ist kein gültiger Zeitpunkt.")
+                                                           : QStringLiteral("'%1' ist kein gültiges Datum.");
         break;
     default:
         what = QStringLiteral("'%1' ist keine gültige Zahl.");
         break;
     }
-    throw VelmoraError(what.arg(text()), objectName());
+    return what.arg(text());
+}
+
+void TDBEdit::checkInput() const {
+    const QString why = inputRefusal();
+    if (!why.isEmpty())
+        throw VelmoraError(why, objectName());
 }
 
 TDBDateEdit::TDBDateEdit(QWidget *parent) : TDBEdit(parent) {

@@ -119,7 +119,8 @@ private:
 };
 
 // Accepts the typing of a value of one field type: integers in their range,
-// German decimal numbers, dates dd.MM.yyyy, times and date-times.
+// German decimal numbers, dates as ParseGermanDate reads them, times and
+// date-times.
 // Half-typed input is Intermediate, so it never reaches the cursor.
 class TFieldValidator : public QValidator {
     Q_OBJECT
@@ -141,11 +142,17 @@ public:
     using TFieldLink::isReadOnly;
     using TFieldLink::setReadOnly;
     void checkInput() const override;
+    // The German message for text the field cannot take ("'25:99:00' ist
+    // keine gültige Zeit."); empty when the text is a value or empty.
+    virtual QString inputRefusal() const;
 
 protected:
     void showValue(const QVariant &value) override;
     void applyReadOnly(bool readOnly) override;
     void fieldBound() override;
+    // Leaving for another input (Tab, a click) with text the field cannot
+    // take shows the refusal and keeps the focus; the text stays as typed.
+    // A button gets the focus: its command checks (checkInput) or cancels.
     void focusOutEvent(QFocusEvent *event) override;
     // The type the edit validates for; a date edit forces Date.
     virtual FieldType editType() const;
@@ -153,9 +160,11 @@ protected:
 private:
     void userEdited(const QString &text);
     QPointer<TFieldValidator> m_validator;
+    bool m_refusing = false;
 };
 
-// A bound edit for dates in the German form dd.MM.yyyy (also d.M.yyyy).
+// A bound edit for dates in the German form dd.MM.yyyy (also d.M.yyyy and
+// two-digit years, as every date edit of the program reads them).
 class TDBDateEdit : public TDBEdit {
     Q_OBJECT
 public:

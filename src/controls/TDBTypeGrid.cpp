@@ -5,6 +5,8 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
+#include <algorithm>
 
 namespace velmora {
 
@@ -51,8 +53,33 @@ void TDBTypeGrid::applyDisplayWidths() {
     if (!m_model)
         return;
     const int charWidth = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    for (int c = 0; c < m_model->columnCount(); ++c)
-        setColumnWidth(c, m_model->displayWidth(c) * charWidth + 8);
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        int width = m_model->displayWidth(c) * charWidth + 8;
+        if (m_fitToContents) {
+            if (!horizontalHeader()->isHidden())
+                width = std::max(width, horizontalHeader()->sectionSizeHint(c));
+            width = std::max(width, std::min(sizeHintForColumn(c), kMaxFitChars * charWidth + 8));
+        }
+        setColumnWidth(c, width);
+    }
+}
+
+void TDBTypeGrid::setFitToContents(bool on) {
+    m_fitToContents = on;
+    // Measuring a long list looks at a few hundred of its rows only.
+    if (on)
+        verticalHeader()->setResizeContentsPrecision(200);
+    applyDisplayWidths();
+}
+
+int TDBTypeGrid::contentsWidthHint() const {
+    int width = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+    if (!verticalHeader()->isHidden())
+        width += verticalHeader()->width();
+    for (int c = 0; c < horizontalHeader()->count(); ++c)
+        if (!isColumnHidden(c))
+            width += columnWidth(c);
+    return width;
 }
 
 // The view follows the cursor; the guard keeps the view's own move from

@@ -34,8 +34,16 @@ public:
     // One typed character: joins the typed text and searches.
     void KeyPress(QChar c);
 
-    // Sets the column widths from the model's display widths.
+    // Sets the column widths from the model's display widths; with
+    // fitToContents a column is widened to its title and to what it shows
+    // (at most kMaxFitChars characters), so that nothing is cut to "…".
     void applyDisplayWidths();
+    void setFitToContents(bool on);
+    bool fitToContents() const { return m_fitToContents; }
+    // The width all visible columns take, with the frame and the vertical
+    // scroll bar: what a pane needs to show the grid without cutting.
+    int contentsWidthHint() const;
+    static constexpr int kMaxFitChars = 40;
 
     void keyboardSearch(const QString &search) override;
 
@@ -51,6 +59,7 @@ private:
     QString m_typePrefix;
     QString m_typedText;
     bool m_following = false;
+    bool m_fitToContents = false;
 };
 
 } // namespace velmora

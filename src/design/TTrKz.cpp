@@ -380,6 +380,8 @@ void TTrKz::fillFieldGrid() {
             dbgFelder->setItem(r, c, item);
         }
     }
+    // Titles and values whole; the last column takes what is left.
+    dbgFelder->resizeColumnsToContents();
     if (!rows.empty())
         dbgFelder->setCurrentCell(std::min(row, int(rows.size()) - 1), 0);
     btnFeldBearbeiten->setEnabled(!rows.empty());

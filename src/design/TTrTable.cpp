@@ -139,6 +139,7 @@ void TTrTable::buildControls() {
     auto *fieldPage = named(new QWidget, "tsFelder");
     auto *fieldLayout = new QHBoxLayout(fieldPage);
     dbgFelder = named(new TDBTypeGrid, BlockDesign::kFieldGridControl);
+    dbgFelder->setFitToContents(true); // titles such as "Visible" are never cut
     dbgFelder->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbgFelder->setSelectionBehavior(QAbstractItemView::SelectRows);
     btnNeuesFeld = named(new QPushButton(QStringLiteral("neues Feld")), "btnNeuesFeld");

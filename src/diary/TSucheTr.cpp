@@ -13,9 +13,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace velmora {
 
@@ -81,10 +83,14 @@ TSucheTr::TSucheTr(Database &db, QWidget *parent) : QDialog(parent), m_db(db), m
     dbgSuche->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgSuche->setSelectionMode(QAbstractItemView::SingleSelection);
     dbgSuche->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // One line per entry: week, weekday and date are never wrapped or cut.
+    dbgSuche->setWordWrap(false);
     const int ch = dbgSuche->fontMetrics().averageCharWidth();
-    const int widths[] = {3, 3, 11, 44};
-    for (int c = 0; c < 4; ++c)
-        dbgSuche->setColumnWidth(c, widths[c] * ch + 8);
+    const QString widest[] = {QStringLiteral("88"), QStringLiteral("Mo"), QStringLiteral("88.88 88:88")};
+    for (int c = 0; c < 3; ++c)
+        dbgSuche->setColumnWidth(c, std::max(dbgSuche->horizontalHeader()->sectionSizeHint(c),
+                                             dbgSuche->fontMetrics().horizontalAdvance(widest[c]) + 2 * ch + 8));
+    dbgSuche->setColumnWidth(3, 44 * ch + 8);
 
     btnEinfuegen = new QPushButton(QStringLiteral("&Einfügen"), this);
     btnEinfuegen->setObjectName(QStringLiteral("btnEinfuegen"));
@@ -113,7 +119,13 @@ TSucheTr::TSucheTr(Database &db, QWidget *parent) : QDialog(parent), m_db(db), m
     layout->addWidget(pcSuche);
     layout->addWidget(dbgSuche, 1);
     layout->addLayout(bottom);
-    resize(68 * ch + 60, 360);
+    // Wide enough for every column beside the row marks and the scroll bar.
+    int columns = dbgSuche->verticalHeader()->sizeHint().width() + dbgSuche->verticalScrollBar()->sizeHint().width() +
+                  2 * dbgSuche->frameWidth();
+    for (int c = 0; c < 4; ++c)
+        columns += dbgSuche->columnWidth(c);
+    const QMargins margins = layout->contentsMargins();
+    resize(std::max(68 * ch + 60, columns + margins.left() + margins.right()), 360);
 
     connect(pcSuche, &QTabBar::currentChanged, this, &TSucheTr::pcSucheChange);
     connect(btnEinfuegen, &QPushButton::clicked, this, &TSucheTr::btnOkClick);

@@ -48,16 +48,28 @@ private:
 } // namespace
 
 // An edit of a range field: accepts only values of the field's type within
-// its limits; what is left outside them goes back to the last good value.
+// its limits. A value outside them is refused with the field's range when
+// the edit is left; only a commit that cannot wait puts back the last good
+// value, and says so.
 class TRangeEdit : public TDBEdit {
 public:
     TRangeEdit(EntryRules::FieldLimits limits, QWidget *parent) : TDBEdit(parent), m_limits(std::move(limits)) {}
     void revertInvalidInput() {
         if (hasAcceptableInput())
             return;
+        const QString why = inputRefusal();
         writeValue(m_lastGood);
         reload();
         setText(displayOf(m_lastGood));
+        if (!why.isEmpty())
+            Messages::error(why);
+    }
+    QString inputRefusal() const override {
+        const QString typeRefusal = TDBEdit::inputRefusal();
+        if (!typeRefusal.isEmpty() || hasAcceptableInput() || text().trimmed().isEmpty())
+            return typeRefusal;
+        return QStringLiteral("Der Wert muß zwischen %1 und %2 liegen!")
+            .arg(displayOf(m_limits.low), displayOf(m_limits.high));
     }
 
 protected:
@@ -79,10 +91,6 @@ protected:
         // What the field held before this round of typing.
         m_lastGood = fieldValue();
         TDBEdit::focusInEvent(event);
-    }
-    void focusOutEvent(QFocusEvent *event) override {
-        revertInvalidInput();
-        TDBEdit::focusOutEvent(event);
     }
 
 private:
@@ -667,12 +675,16 @@ bool TTrainingselement::commit(bool freeing) {
     if (!m_table || !m_table->isOpen() || m_setup.readOnly)
         return false;
     // Half-typed or out-of-range input is never posted; the editors show
-    // the value that is.
+    // the value that is, and the user is told what was not taken.
     for (const Slot &s : m_slots) {
         if (auto *range = dynamic_cast<TRangeEdit *>(s.control.data()))
             range->revertInvalidInput();
-        else if (auto *edit = qobject_cast<TDBEdit *>(s.control.data()); edit && !edit->hasAcceptableInput())
+        else if (auto *edit = qobject_cast<TDBEdit *>(s.control.data()); edit && !edit->hasAcceptableInput()) {
+            const QString why = edit->inputRefusal();
             edit->reload();
+            if (!why.isEmpty())
+                Messages::error(why);
+        }
     }
     const bool modified = m_table->isEditing() && m_table->isModified();
     try {

@@ -26,6 +26,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace velmora {
 
@@ -48,6 +49,8 @@ enum Command {
 // The clipboard kind of copied entries.
 constexpr int kEntryCopyKind = 1;
 const QString kNoFilter = QStringLiteral("(kein Filter)");
+// The widest the list pane asks for; the entry beside it needs room too.
+constexpr int kMaxListPaneWidth = 640;
 
 bool inside(const QWidget *container, const QWidget *w) {
     return container && w && (w == container || container->isAncestorOf(w));
@@ -194,6 +197,8 @@ void TTrainingstagebuch::buildControls() {
     dbgTr->setObjectName(QStringLiteral("dbgTr"));
     quTr = new DiaryListModel(&m_list.cursor(), this);
     quTr->setObjectName(QStringLiteral("quTr"));
+    // Weekday, author and description readable at once, not cut to "…".
+    dbgTr->setFitToContents(true);
     dbgTr->setCursorModel(quTr);
     dbgTr->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbgTr->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -232,22 +237,29 @@ void TTrainingstagebuch::initialise(bool single, const QDate &from, const QDate 
         } catch (const VelmoraError &e) {
             Messages::error(e.message());
         }
-        if (from.isValid() && from != NoDate)
-            txtVon1->setDate(from);
-        if (to.isValid() && to != NoDate)
-            txtBis1->setDate(to);
-        cbxVon1->setChecked(txtVon1->date() != NoDate);
-        cbxBis1->setChecked(txtBis1->date() != NoDate);
+        // An unticked picker offers the range the diary was opened with, or
+        // today, to start from; never the engine's zero day.
+        const bool hasFrom = from.isValid() && from != NoDate;
+        const bool hasTo = to.isValid() && to != NoDate;
+        const QDate today = QDate::currentDate();
+        txtVon1->setDate(hasFrom ? from : hasTo ? to : today);
+        txtBis1->setDate(hasTo ? to : hasFrom ? from : today);
+        cbxVon1->setChecked(hasFrom);
+        cbxBis1->setChecked(hasTo);
     }
     btnFilter1->setEnabled(bool(editFilter));
     btnAuswertung->setEnabled(bool(runEvaluation));
     tbAnalyse->setEnabled(bool(openWorkbook));
 
     RebuildList();
-    if (listMode)
+    if (listMode) {
+        // The list pane takes what its columns need, short of crowding out
+        // the entry beside it.
+        pnlList->setMinimumWidth(std::min(dbgTr->contentsWidthHint(), kMaxListPaneWidth));
         Ready = true;
-    else
+    } else {
         setWindowTitle(Name);
+    }
 
     // The layout editor shows its block even though the provisional form
     // has no entry.

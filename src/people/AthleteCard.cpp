@@ -3,9 +3,12 @@
 #include "base/PasswordCode.h"
 #include "store/Keys.h"
 
+#include <QStringList>
+
 namespace velmora {
 
 const QString AthleteCard::kNoLastName = QStringLiteral("Bitte geben Sie den Nachnamen an!");
+const QString AthleteCard::kNoSex = QStringLiteral("Bitte wählen Sie \"männlich\", \"weiblich\" oder \"Gruppe\"!");
 const QString AthleteCard::kPasswordMismatch =
     QStringLiteral("Das neue Paßwort stimmt mit der Überprüfung nicht überein!");
 const QString AthleteCard::kPasswordMissing =
@@ -170,6 +173,10 @@ void AthleteCard::finish(const QString &sex, const Passwords &pw) {
         p.edit();
     if (p.asString(QStringLiteral("Nachname")).trimmed().isEmpty())
         throw VelmoraError(kNoLastName, QString::fromLatin1(kNachnameControl));
+    // The document list knows persons only as "M"/"F" and groups as "X".
+    static const QStringList kSexes{QStringLiteral("M"), QStringLiteral("F"), QStringLiteral("X")};
+    if (!kSexes.contains(sex.isEmpty() ? p.asString(QStringLiteral("Sex")) : sex))
+        throw VelmoraError(kNoSex, QString::fromLatin1(kSexControl));
     // Text typed only into the check edit is a mismatch too: ignoring it
     // would report a password as set that never was.
     if (pw.login != pw.loginCheck)

@@ -15,15 +15,15 @@ namespace velmora {
 class AthleteCard {
 public:
     struct Options {
-        int personNr = 0;  // 0: a new person
-        int coach = 0;     // TrainerNr of a new person
+        int personNr = 0; // 0: a new person
+        int coach = 0;    // TrainerNr of a new person
         bool readOnly = false;
         bool passwordRequired = false;
     };
     // The four password edits as typed.
     struct Passwords {
-        QString login, loginCheck;  // "Programmzugang:"
-        QString read, readCheck;    // "Lesezugriff:"
+        QString login, loginCheck; // "Programmzugang:"
+        QString read, readCheck;   // "Lesezugriff:"
     };
     enum class AddressState { None, Existing, New };
 
@@ -31,7 +31,9 @@ public:
     static constexpr const char *kNachnameControl = "dbfNachname";
     static constexpr const char *kPasswordControl = "txtPasswort";
     static constexpr const char *kReadPasswordControl = "txtFreigabe";
+    static constexpr const char *kSexControl = "rgpSex";
     static const QString kNoLastName;
+    static const QString kNoSex;
     static const QString kPasswordMismatch;
     static const QString kPasswordMissing;
 
@@ -60,7 +62,8 @@ public:
     AddressState addressState() const { return m_addressState; }
 
     // "Fertig": checks, codes the passwords, sets Sex (empty: unchanged) and
-    // posts the person and its address in one transaction. Refusals raise
+    // posts the person and its address in one transaction. A person needs
+    // "M", "F" or "X": without one it would never be listed to be opened. Refusals raise
     // VelmoraError naming the control; nothing is written then. When a post
     // fails, nothing is written and the card stays as it was.
     void finish(const QString &sex, const Passwords &passwords);

@@ -85,7 +85,7 @@ void TSportlerkartei::buildControls() {
     personForm->addRow(named(new QLabel(QStringLiteral("Geburtsdatum")), "lblGeburtsdatum"), dbfGeburtsdatum);
     personForm->addRow(named(new QLabel(QStringLiteral("Altersklasse")), "lblAltersklasse"), dbfAltersklasse);
 
-    rgpSex = named(new QGroupBox(QStringLiteral("Geschlecht")), "rgpSex");
+    rgpSex = named(new QGroupBox(QStringLiteral("Geschlecht")), AthleteCard::kSexControl);
     m_sexButtons = new QButtonGroup(this);
     auto *sexLayout = new QHBoxLayout(rgpSex);
     const std::pair<const char *, const char *> sexes[] = {
@@ -96,6 +96,8 @@ void TSportlerkartei::buildControls() {
         m_sexButtons->addButton(b, id++);
         sexLayout->addWidget(b);
     }
+    // A refusal naming the choice puts the focus on its first button.
+    rgpSex->setFocusProxy(m_sexButtons->button(Maennlich));
     connect(m_sexButtons, &QButtonGroup::idToggled, this, [this](int, bool on) {
         if (on)
             rgpSexExit();

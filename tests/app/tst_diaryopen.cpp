@@ -4,8 +4,11 @@
 #include "app/TFrmOpen.h"
 #include "app/TMainForm.h"
 #include "base/Settings.h"
+#include "controls/DBControls.h"
+#include "controls/TDBTypeGrid.h"
 #include "design/BlockTable.h"
 #include "design/FormElementCache.h"
+#include "design/TTREList.h"
 #include "diary/TTrainingseintrag.h"
 #include "diary/TTrainingstagebuch.h"
 #include "store/Cursor.h"
@@ -40,7 +43,9 @@ class TestDiaryOpen : public QObject {
 private Q_SLOTS:
     void init();
     void cleanup();
+    void protocolFromOpenDialog_data();
     void protocolFromOpenDialog();
+    void badInputKeepsTheEntryShown();
     void layoutEditorOfNewBlock();
     void formFillIn();
 
@@ -62,13 +67,24 @@ void TestDiaryOpen::cleanup() {
     m_inst.reset();
 }
 
+void TestDiaryOpen::protocolFromOpenDialog_data() {
+    QTest::addColumn<int>("login");
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("the coach reads Anna's protocol") << int(ClubFixture::kCoach) << 2 << true;
+    QTest::newRow("Anna keeps her own") << int(ClubFixture::kAnna) << 0 << false;
+}
+
 void TestDiaryOpen::protocolFromOpenDialog() {
+    QFETCH(int, login);
+    QFETCH(int, choice);
+    QFETCH(bool, readOnly);
     TMainForm form;
     form.show();
-    form.ApplyLogin(ClubFixture::kCoach);
+    form.ApplyLogin(login);
     form.RebuildDocumentList();
-    whenShown<TFrmOpen>([](TFrmOpen &open) {
-        open.findChild<QComboBox *>(QStringLiteral("cbxSelect"))->setCurrentIndex(2);
+    whenShown<TFrmOpen>([choice](TFrmOpen &open) {
+        open.findChild<QComboBox *>(QStringLiteral("cbxSelect"))->setCurrentIndex(choice);
         auto *tree = open.findChild<QTreeWidget *>(QStringLiteral("tvOpen"));
         for (int i = 0; i < tree->topLevelItemCount(); ++i) {
             QTreeWidgetItem *g = tree->topLevelItem(i);
@@ -85,6 +101,9 @@ void TestDiaryOpen::protocolFromOpenDialog() {
     QCOMPARE(diary->windowTitle(), QStringLiteral("IST (Protokoll) von Berg Anna 17.05.1990 [-] "));
     QCOMPARE(diary->listCursor().recordCount(), 3);
     QVERIFY(!diary->entryView()); // the right-hand side waits for a choice in the list
+    // The open dialog's read-only flag reaches the diary (until an entry
+    // shown there sets it by its author).
+    QCOMPARE(diary->ReadOnly, readOnly);
     diary->listCursor().last();
     auto *view = dynamic_cast<TTrainingseintrag *>(diary->entryView());
     QVERIFY2(view, qPrintable(QString::number(diary->listCursor().recNo())));
@@ -93,6 +112,57 @@ void TestDiaryOpen::protocolFromOpenDialog() {
     QCOMPARE(form.printCursor(), &diary->listCursor());
     form.CloseAll1Click();
     QVERIFY(form.mdiArea()->subWindowList().isEmpty());
+}
+
+// A number field holding what is no number: a click on another entry of
+// the list is refused with the message, the entry and the typing stay.
+void TestDiaryOpen::badInputKeepsTheEntryShown() {
+    test::MessageRecorder messages;
+    TMainForm form;
+    form.resize(1000, 700);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.ApplyLogin(ClubFixture::kCoach);
+    TTrainingstagebuch *diary = form.CreateDiary();
+    diary->PersonNr = ClubFixture::kAnna;
+    diary->GruppenNr = ClubFixture::kJugend;
+    diary->TrainerNr = ClubFixture::kCoach;
+    diary->KindCode = 2;
+    diary->Name = QStringLiteral("Berg Anna");
+    diary->initialise(false);
+    diary->show();
+    diary->listCursor().last();
+    auto *view = dynamic_cast<TTrainingseintrag *>(diary->entryView());
+    QVERIFY(view);
+    QCOMPARE(view->objectName(), QStringLiteral("TRE1_4"));
+    auto *dauer = view->findChild<TDBEdit *>(QStringLiteral("F") +
+                                             TTREListEntry::MakeName(ClubFixture::kForm, 2, ClubFixture::kBlock, 1));
+    QVERIFY(dauer);
+    QVERIFY(!dauer->QLineEdit::isReadOnly());
+    dauer->setFocus();
+    QVERIFY(dauer->hasFocus());
+    dauer->selectAll();
+    QTest::keyClicks(dauer, QStringLiteral("-"));
+    QCOMPARE(dauer->text(), QStringLiteral("-"));
+    const QModelIndex first = diary->dbgTr->model()->index(0, 2);
+    QTest::mouseClick(diary->dbgTr->viewport(), Qt::LeftButton, {}, diary->dbgTr->visualRect(first).center());
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("'-' ist keine gültige Zahl.")});
+    QVERIFY(dauer->hasFocus());
+    QCOMPARE(dauer->text(), QStringLiteral("-"));
+    QCOMPARE(diary->listCursor().recNo(), 2);
+    QCOMPARE(diary->entryView(), static_cast<EntryView *>(view));
+    // Corrected, the click goes through and the value is kept.
+    dauer->selectAll();
+    QTest::keyClicks(dauer, QStringLiteral("75"));
+    QTest::mouseClick(diary->dbgTr->viewport(), Qt::LeftButton, {}, diary->dbgTr->visualRect(first).center());
+    QCOMPARE(messages.texts().size(), 1);
+    QCOMPARE(diary->listCursor().recNo(), 0);
+    Cursor rows(m_inst->db(), QStringLiteral("TR_1"));
+    rows.setRange({ClubFixture::kSerial, 4}, {ClubFixture::kSerial, 4});
+    rows.open();
+    QCOMPARE(rows.asInt(QStringLiteral("Dauer")), 75);
+    form.CloseAll1Click();
 }
 
 void TestDiaryOpen::layoutEditorOfNewBlock() {

@@ -113,6 +113,9 @@ private Q_SLOTS:
     void cancelLeavesProfil();
     void activationRestoresProfil();
     void invalidDateRefused();
+    void datesReadAsEveryDateEdit_data();
+    void formLeafShowsTheFirstLine();
+    void datesReadAsEveryDateEdit();
     void engineErrorShown();
 
 private:
@@ -512,6 +515,42 @@ void TestFrmOpen::invalidDateRefused() {
     d->btnOeffnenClick();
     QCOMPARE(d->result(), int(QDialog::Accepted));
     QCOMPARE(d->Von(), QDate(2020, 2, 1));
+}
+
+void TestFrmOpen::datesReadAsEveryDateEdit_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QDate>("date");
+    QTest::newRow("four digits") << "1.2.2020" << QDate(2020, 2, 1);
+    QTest::newRow("two digits, last century") << "1.2.85" << QDate(1985, 2, 1);
+    QTest::newRow("two digits, this century") << "01.02.20" << QDate(2020, 2, 1);
+    QTest::newRow("the engine's form") << "2020-02-01" << QDate(2020, 2, 1);
+}
+
+// The range edits read dates with the one reader every date edit uses.
+void TestFrmOpen::datesReadAsEveryDateEdit() {
+    QFETCH(QString, typed);
+    QFETCH(QDate, date);
+    MessageRecorder messages;
+    auto d = dialog(kAsCoach);
+    child<QLineEdit>(*d, "dbfVon")->setText(typed);
+    child<QLineEdit>(*d, "dbfBis")->setText(QStringLiteral("31.12.99"));
+    tree(*d)->setCurrentItem(leaf(*d, QStringLiteral("Plan"), kTomName));
+    d->btnOeffnenClick();
+    QVERIFY2(messages.entries().isEmpty(), qPrintable(messages.texts().join(QLatin1Char('|'))));
+    QCOMPARE(d->result(), int(QDialog::Accepted));
+    QCOMPARE(d->Von(), date);
+    QCOMPARE(d->Bis(), QDate(1999, 12, 31));
+}
+
+// A form is named by its description memo; its leaf shows the first line.
+void TestFrmOpen::formLeafShowsTheFirstLine() {
+    m_inst->db().exec(QStringLiteral("UPDATE TR SET Beschreibung = '\nLaufprotokoll\r\nfür die Jugend' WHERE Art = 1"));
+    auto d = dialog(kAsCoach);
+    d->btnErweitertClick();
+    QCOMPARE(leaves(*d, QStringLiteral("Formular")), QStringList{QStringLiteral("Laufprotokoll")});
+    tree(*d)->setCurrentItem(leaf(*d, QStringLiteral("Formular"), QStringLiteral("Laufprotokoll")));
+    d->btnOeffnenClick();
+    QCOMPARE(d->Name(), QStringLiteral("Laufprotokoll"));
 }
 
 // A missing document list is the engine's error, shown, not a crash.

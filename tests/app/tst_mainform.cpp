@@ -7,6 +7,7 @@
 #include "base/Settings.h"
 #include "design/TTrKz.h"
 #include "design/TTrTable.h"
+#include "people/TFilter.h"
 #include "people/TSportlerkartei.h"
 #include "store/Query.h"
 #include "support/ClubFixture.h"
@@ -22,6 +23,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -64,7 +66,10 @@ private Q_SLOTS:
     void hintsGoToSecondPanel();
     void reloginChangesLoginAndList();
     void reloginCancelledKeepsLogin();
+    void openPersonCard_data();
     void openPersonCard();
+    void openFilter();
+    void cancelledOpenLeavesTheList();
     void cancelledNewDesignsLeaveNoRows();
 
 private:
@@ -338,13 +343,26 @@ void TestMainForm::reloginCancelledKeepsLogin() {
     QCOMPARE(openRows(m_inst->db(), QStringLiteral("P")), 3); // rebuilt all the same
 }
 
+void TestMainForm::openPersonCard_data() {
+    QTest::addColumn<int>("login");
+    QTest::addColumn<QString>("leafStart");
+    QTest::addColumn<int>("personNr");
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("the coach's own athlete") << int(ClubFixture::kCoach) << "Meier" << int(ClubFixture::kPaul) << false;
+    QTest::newRow("Paul reads Anna's card") << int(ClubFixture::kPaul) << "Berg" << int(ClubFixture::kAnna) << true;
+}
+
 void TestMainForm::openPersonCard() {
+    QFETCH(int, login);
+    QFETCH(QString, leafStart);
+    QFETCH(int, personNr);
+    QFETCH(bool, readOnly);
     ClubFixture club(m_inst->db());
     test::MessageRecorder messages;
     TMainForm form;
-    form.ApplyLogin(ClubFixture::kCoach);
+    form.ApplyLogin(login);
     form.RebuildDocumentList();
-    bool cardShown = false, readOnly = false;
+    bool cardShown = false, nameReadOnly = !readOnly, sexEnabled = readOnly;
     whenShown<TFrmOpen>([&](TFrmOpen &open) {
         open.btnErweitertClick();
         open.findChild<QComboBox *>(QStringLiteral("cbxSelect"))->setCurrentIndex(3);
@@ -354,23 +372,102 @@ void TestMainForm::openPersonCard() {
             QTreeWidgetItem *g = tree->topLevelItem(i);
             if (g->text(0) == QLatin1String("Sportler & Gruppen"))
                 for (int j = 0; j < g->childCount(); ++j)
-                    if (g->child(j)->text(0).startsWith(QLatin1String("Meier")))
+                    if (g->child(j)->text(0).startsWith(leafStart))
                         leaf = g->child(j);
         }
         QVERIFY(leaf);
         tree->setCurrentItem(leaf);
         whenShown<TSportlerkartei>([&](TSportlerkartei &card) {
             cardShown = true;
-            readOnly = card.findChild<QLineEdit *>(QStringLiteral("dbfNachname"))->isReadOnly();
-            QCOMPARE(card.personNr(), ClubFixture::kPaul);
+            nameReadOnly = card.findChild<QLineEdit *>(QStringLiteral("dbfNachname"))->isReadOnly();
+            sexEnabled = card.findChild<QWidget *>(QStringLiteral("rgpSex"))->isEnabled();
+            QCOMPARE(card.personNr(), personNr);
             card.btnCancelClick();
         });
         open.btnOeffnenClick();
     });
     form.miOpen1Click();
     QVERIFY(cardShown);
-    QVERIFY(!readOnly); // the coach's own athlete
+    QCOMPARE(nameReadOnly, readOnly);
+    QCOMPARE(sexEnabled, !readOnly);
     QCOMPARE(form.LoginGruppenNr, ClubFixture::kJugend);
+    QVERIFY(messages.entries().isEmpty());
+}
+
+namespace {
+// Opens the leaf of the tree group `caption` whose text starts with `leafStart`.
+void openLeaf(TFrmOpen &open, const QString &caption, const QString &leafStart) {
+    open.btnErweitertClick();
+    open.findChild<QComboBox *>(QStringLiteral("cbxSelect"))->setCurrentIndex(3);
+    auto *tree = open.findChild<QTreeWidget *>(QStringLiteral("tvOpen"));
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *g = tree->topLevelItem(i);
+        if (g->text(0) == caption)
+            for (int j = 0; j < g->childCount(); ++j)
+                if (g->child(j)->text(0).startsWith(leafStart))
+                    tree->setCurrentItem(g->child(j));
+    }
+    open.btnOeffnenClick();
+}
+} // namespace
+
+// Kind -92 of the open dialog opens the filter window on that filter.
+void TestMainForm::openFilter() {
+    ClubFixture club(m_inst->db());
+    test::MessageRecorder messages;
+    TMainForm form;
+    form.ApplyLogin(ClubFixture::kCoach);
+    form.RebuildDocumentList();
+    int shownFilter = 0;
+    QString caption;
+    whenShown<TFrmOpen>([&](TFrmOpen &open) {
+        whenShown<TFilter>([&](TFilter &filter) {
+            shownFilter = filter.filterNr();
+            caption = filter.windowTitle();
+            filter.btnCancelClick();
+        });
+        openLeaf(open, QStringLiteral("Filter"), QStringLiteral("Ausdauer"));
+    });
+    form.miOpen1Click();
+    QCOMPARE(shownFilter, int(ClubFixture::kFilter));
+    QCOMPARE(caption, QStringLiteral("Filter Ausdauer"));
+    QVERIFY2(messages.entries().isEmpty(), qPrintable(messages.texts().join(QLatin1Char('|'))));
+}
+
+// A cancelled open dialog opens nothing and leaves the document list as it
+// was; a window that ends with OK has the list rebuilt.
+void TestMainForm::cancelledOpenLeavesTheList() {
+    ClubFixture club(m_inst->db());
+    test::MessageRecorder messages;
+    TMainForm form;
+    form.ApplyLogin(ClubFixture::kCoach);
+    form.RebuildDocumentList();
+    const int persons = openRows(m_inst->db(), QStringLiteral("P"));
+    // A person the list does not know yet: only a rebuild brings it in.
+    m_inst->db().exec(
+        QStringLiteral("INSERT INTO PERSON (PersonNr, Nachname, Vorname, Sex, TrainerNr, GruppenNr, Angelegt) "
+                       "VALUES (%1, 'Spaet', 'Sam', 'M', %2, %3, '2026-01-01 00:00:00.000')")
+            .arg(ClubFixture::kOtto + 1)
+            .arg(ClubFixture::kCoach)
+            .arg(ClubFixture::kJugend));
+    whenShown<TFrmOpen>([](TFrmOpen &open) {
+        QTest::mouseClick(open.findChild<QPushButton *>(QStringLiteral("btnAbbrechen")), Qt::LeftButton);
+    });
+    form.miOpen1Click();
+    QCOMPARE(openRows(m_inst->db(), QStringLiteral("P")), persons);
+    QVERIFY(form.mdiArea()->subWindowList().isEmpty());
+    // Escape is a cancel as well.
+    whenShown<TFrmOpen>([](TFrmOpen &open) { QTest::keyClick(&open, Qt::Key_Escape); });
+    form.miOpen1Click();
+    QCOMPARE(openRows(m_inst->db(), QStringLiteral("P")), persons);
+    // The same person's card ended with "Fertig" reports a change.
+    whenShown<TFrmOpen>([](TFrmOpen &open) {
+        whenShown<TSportlerkartei>([](TSportlerkartei &card) { card.btnOkClick(); });
+        openLeaf(open, QStringLiteral("Sportler & Gruppen"), QStringLiteral("Meier"));
+    });
+    form.miOpen1Click();
+    QCOMPARE(openRows(m_inst->db(), QStringLiteral("P")), persons + 1);
+    QVERIFY2(messages.entries().isEmpty(), qPrintable(messages.texts().join(QLatin1Char('|'))));
 }
 
 void TestMainForm::cancelledNewDesignsLeaveNoRows() {

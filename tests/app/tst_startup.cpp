@@ -8,6 +8,7 @@
 #include "support/TempInstallation.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -51,6 +52,7 @@ private Q_SLOTS:
     void resumesWithStoredCoach();
     void fertigAnsweredNo();
     void regFileMergedOnce();
+    void textsShowNoMnemonics();
 
 private:
     QSettings store() { return QSettings(SettingsPath(), QSettings::IniFormat); }
@@ -213,6 +215,23 @@ void TestStartUp::regFileMergedOnce() {
     }
     QCOMPARE(store().value(QStringLiteral("Allgemeines/PackCommand")).toString(), QStringLiteral("eigener"));
     QCOMPARE(MergeRegFile(paths().programDir + QStringLiteral("fehlt.reg"), SettingsPath()), 0);
+}
+
+// The page texts name the buttons as the user sees them: the "&" of a
+// button caption marks its shortcut and is not drawn there.
+void TestStartUp::textsShowNoMnemonics() {
+    TStartUp w;
+    QStringList texts;
+    for (const QLabel *label : w.findChildren<QLabel *>()) {
+        if (!label->buddy())
+            QVERIFY2(!label->text().contains(QLatin1Char('&')), qPrintable(label->text()));
+        texts << label->text();
+    }
+    QVERIFY(texts.contains(QStringLiteral("   Geben Sie Ihre Personalien bitte nur einmal mit \"eingeben\" an.")));
+    QVERIFY(texts.contains(
+        QStringLiteral("   Haben Sie Ihre Daten bereits eingelesen, wählen Sie sie mit \"suchen\" aus.")));
+    QCOMPARE(w.findChild<QPushButton *>(QStringLiteral("btnEingeben"))->text(), QStringLiteral("&eingeben"));
+    QCOMPARE(w.findChild<QPushButton *>(QStringLiteral("btnSuchen"))->text(), QStringLiteral("&suchen"));
 }
 
 QTEST_MAIN(TestStartUp)

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace velmora;
@@ -26,9 +27,9 @@ using Kind = velmora::test::MessageRecorder::Kind;
 namespace {
 const QString kWrong = QStringLiteral("Ungültiges Paßwort.");
 
-// The number left-aligned in seven characters, nine blanks, the tag.
+// The number left-aligned in a column of seven characters, the tag right after it.
 QString logTail(int personNr, const QString &tag) {
-    return QLatin1Char(' ') + QString::number(personNr).leftJustified(7) + QString(9, QLatin1Char(' ')) + tag;
+    return QLatin1Char(' ') + QString::number(personNr).leftJustified(7) + tag;
 }
 
 void setPerson(Database &db, int personNr, const QVariant &code, const QVariant &status) {
@@ -114,18 +115,23 @@ private Q_SLOTS:
     void fourthWrongPasswordCloses() {
         test::MessageRecorder messages;
         TPassCheck w(nullptr, QStringLiteral("1."));
+        QSignalSpy finished(&w, &QDialog::finished);
+        w.show();
         QVERIFY(w.locatePerson(ClubFixture::kAnna));
         for (int attempt = 1; attempt <= 3; ++attempt) {
             w.setPassword(QStringLiteral("falsch%1").arg(attempt));
-            w.btnOkClick();
-            QCOMPARE(w.result(), 0); // still open
+            QTest::mouseClick(w.btnOk, Qt::LeftButton);
+            QVERIFY(w.isVisible()); // still open
+            QCOMPARE(finished.size(), 0);
             QCOMPARE(w.attempts(), attempt);
             QCOMPARE(messages.texts(Kind::Error).size(), attempt);
         }
         // The right password after three failures still works; the fourth failure closes.
         w.setPassword(QStringLiteral("GEHEIM"));
-        w.btnOkClick();
-        QCOMPARE(w.result(), int(QDialog::Rejected));
+        QTest::mouseClick(w.btnOk, Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished.first().first().toInt(), int(QDialog::Rejected));
         QCOMPARE(messages.texts(Kind::Error), QStringList(4, kWrong));
         const QStringList lines = newLogLines();
         QCOMPARE(lines.size(), 4);
@@ -161,10 +167,12 @@ private Q_SLOTS:
         QFETCH(int, person);
         test::MessageRecorder messages;
         TPassCheck w(nullptr, QStringLiteral("TB"));
+        w.show();
         QVERIFY(w.locatePerson(person));
         w.setPassword(QString());
         w.btnOkClick();
-        QCOMPARE(w.result(), 0);
+        QVERIFY(w.isVisible()); // still open for another attempt
+        QCOMPARE(w.attempts(), 1);
         QCOMPARE(messages.texts(Kind::Error), QStringList{kWrong});
         const QStringList lines = newLogLines();
         QCOMPARE(lines.size(), 1);
@@ -257,9 +265,14 @@ private Q_SLOTS:
 
     void abbruchCancels() {
         TPassCheck w(nullptr, QStringLiteral("TB"));
+        QSignalSpy finished(&w, &QDialog::finished);
         w.show();
+        QVERIFY(w.isVisible());
         QTest::mouseClick(w.btnAbbruch, Qt::LeftButton);
-        QCOMPARE(w.result(), int(QDialog::Rejected));
+        QVERIFY(!w.isVisible());
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished.first().first().toInt(), int(QDialog::Rejected));
+        QCOMPARE(newLogLines().size(), 0);
     }
 
     void crest_data() {

@@ -201,9 +201,11 @@ void TestHelpers::passwordCode() {
 void TestHelpers::logLines() {
     const QDateTime when(QDate(2026, 12, 10), QTime(9, 5, 7));
     QCOMPARE(LogLine(QLatin1Char('P'), true, 12, QStringLiteral("TB"), when),
-             QStringLiteral("P   10.12.26 09:05:07 12     ") + QString(9, QLatin1Char(' ')) + QStringLiteral("TB"));
+             QStringLiteral("P   10.12.26 09:05:07 12     TB"));
     QCOMPARE(LogLine(QLatin1Char('P'), false, 123456789, QStringLiteral("1."), when),
-             QStringLiteral("P X 10.12.26 09:05:07 1234567") + QString(9, QLatin1Char(' ')) + QStringLiteral("1."));
+             QStringLiteral("P X 10.12.26 09:05:07 12345671."));
+    QCOMPARE(LogLine(QLatin1Char('P'), true, 1234567, QStringLiteral("TB"), when),
+             QStringLiteral("P   10.12.26 09:05:07 1234567TB"));
 }
 
 void TestHelpers::logFileStartLines() {

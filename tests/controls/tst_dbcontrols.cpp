@@ -7,6 +7,10 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace velmora;
@@ -47,6 +51,8 @@ private Q_SLOTS:
     void typedValuesReachTheCursor_data();
     void typedValuesReachTheCursor();
     void halfTypedDateIsNeverPosted();
+    void leavingWithInputItCannotTakeIsRefused_data();
+    void leavingWithInputItCannotTakeIsRefused();
     void disabledSourceShowsNothing();
     void memoAndCheckBox();
     void comboStoresText();
@@ -198,11 +204,14 @@ void TestDBControls::validatorStates_data() {
     QTest::newRow("empty date") << date << "" << acc;
     QTest::newRow("full date") << date << "17.05.1990" << acc;
     QTest::newRow("short date") << date << "1.2.2024" << acc;
-    QTest::newRow("two-digit year") << date << "1.2.24" << mid;
+    QTest::newRow("two-digit year") << date << "1.2.24" << acc;
+    QTest::newRow("three-digit year") << date << "1.2.198" << mid;
     QTest::newRow("day only") << date << "17." << mid;
     QTest::newRow("31 February") << date << "31.02.2024" << mid;
     QTest::newRow("letters in date") << date << "1a" << bad;
-    QTest::newRow("ISO date") << date << "2024-01-02" << bad;
+    QTest::newRow("ISO date") << date << "2024-01-02" << acc;
+    QTest::newRow("ISO date half typed") << date << "2024-01" << mid;
+    QTest::newRow("dashes in a German date") << date << "1-2-2024" << bad;
     QTest::newRow("integer") << lng << "-42" << acc;
     QTest::newRow("minus alone") << lng << "-" << mid;
     QTest::newRow("integer with letter") << lng << "4x" << bad;
@@ -219,6 +228,7 @@ void TestDBControls::validatorStates_data() {
     QTest::newRow("date-time half time") << ts << "03.02.2024 14:" << mid;
     QTest::newRow("time") << tim << "7:05" << acc;
     QTest::newRow("bad hour") << tim << "25:00" << mid;
+    QTest::newRow("bad minutes") << tim << "25:99:00" << mid;
 }
 
 void TestDBControls::validatorStates() {
@@ -244,6 +254,12 @@ void TestDBControls::typedValuesReachTheCursor_data() {
     QTest::newRow("date with letters") << "Geburtsdatum"
                                        << "1x.2.2000"
                                        << "1.2.2000" << QVariant(QDate(2000, 2, 1));
+    QTest::newRow("two-digit year of the last century") << "Geburtsdatum"
+                                                        << "1.2.85"
+                                                        << "1.2.85" << QVariant(QDate(1985, 2, 1));
+    QTest::newRow("two-digit year of this century") << "Geburtsdatum"
+                                                    << "17.5.07"
+                                                    << "17.5.07" << QVariant(QDate(2007, 5, 17));
     QTest::newRow("short") << "Userlevel"
                            << "7"
                            << "7" << QVariant(7);
@@ -286,13 +302,132 @@ void TestDBControls::halfTypedDateIsNeverPosted() {
         QCOMPARE(e.control(), QStringLiteral("dbfGeburtsdatum"));
         QCOMPARE(e.message(), QStringLiteral("'1.2.' ist kein gültiges Datum."));
     }
-    // Leaving the edit shows what the row really holds.
-    QFocusEvent out(QEvent::FocusOut);
+    // A command moving the focus away keeps the typing as it is: nothing is
+    // put back behind the user's back, and the row still is not posted with it.
+    QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
     QApplication::sendEvent(&edit, &out);
-    QVERIFY(edit.text().isEmpty()); // the emptied field was written before the typing went wrong
-    row.source.updateRecord();
-    row.cursor.post();
-    QVERIFY(stored(m_inst->db(), ClubFixture::kAnna, QStringLiteral("Geburtsdatum")).isNull());
+    QCOMPARE(edit.text(), QStringLiteral("1.2."));
+    QVERIFY_THROWS_EXCEPTION(VelmoraError, row.source.updateRecord());
+    QVERIFY(m_messages->entries().isEmpty());
+}
+
+void TestDBControls::leavingWithInputItCannotTakeIsRefused_data() {
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<bool>("dateEdit");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("corrected");
+    QTest::addColumn<QVariant>("value");
+    QTest::newRow("birth date 31 February") << "PERSON"
+                                            << "Geburtsdatum" << true << "31.02.2008"
+                                            << "'31.02.2008' ist kein gültiges Datum."
+                                            << "29.02.2008" << QVariant(QDate(2008, 2, 29));
+    QTest::newRow("half a date") << "PERSON"
+                                 << "Geburtsdatum" << true << "1.2."
+                                 << "'1.2.' ist kein gültiges Datum."
+                                 << "1.2.85" << QVariant(QDate(1985, 2, 1));
+    QTest::newRow("entry date 31 February") << "TR"
+                                            << "Datum" << true << "31.02.2026"
+                                            << "'31.02.2026' ist kein gültiges Datum."
+                                            << "28.02.2026" << QVariant(QDateTime(QDate(2026, 2, 28), QTime(0, 0)));
+    QTest::newRow("entry date and time, a day alone")
+        << "TR"
+        << "Datum" << false << "31.02.2026"
+        << "'31.02.2026' ist kein gültiges Datum."
+        << "28.02.2026 10:15" << QVariant(QDateTime(QDate(2026, 2, 28), QTime(10, 15)));
+    QTest::newRow("entry date and time") << "TR"
+                                         << "Datum" << false << "28.02.2026 25:00"
+                                         << "'28.02.2026 25:00' ist kein gültiger Zeitpunkt."
+                                         << "1.3.26" << QVariant(QDateTime(QDate(2026, 3, 1), QTime(0, 0)));
+    QTest::newRow("time 25:99:00") << "TR"
+                                   << "Zeit" << false << "25:99:00"
+                                   << "'25:99:00' ist keine gültige Zeit."
+                                   << "23:59:00" << QVariant(QTime(23, 59));
+    QTest::newRow("a lone minus") << "PERSON"
+                                  << "GruppenNr" << false << "-"
+                                  << "'-' ist keine gültige Zahl."
+                                  << "-7" << QVariant(-7);
+}
+
+// Tab or a click elsewhere with text the field cannot take: the German
+// message, the focus stays, the typing stays, the click goes nowhere.
+void TestDBControls::leavingWithInputItCannotTakeIsRefused() {
+    QFETCH(QString, table);
+    QFETCH(QString, field);
+    QFETCH(bool, dateEdit);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(QString, corrected);
+    QFETCH(QVariant, value);
+    Database &db = m_inst->db();
+    Cursor cursor(db, table);
+    if (table == QLatin1String("TR"))
+        cursor.setRange({ClubFixture::kSerial, 2}, {ClubFixture::kSerial, 2});
+    else
+        cursor.setRange({ClubFixture::kAnna}, {ClubFixture::kAnna});
+    cursor.open();
+    QVERIFY(cursor.recNo() >= 0);
+    const QVariant before = cursor.value(field);
+    TDataSource source(&cursor);
+
+    QWidget window;
+    TDBEdit *edit = dateEdit ? new TDBDateEdit(&window) : new TDBEdit(&window);
+    edit->setObjectName(QStringLiteral("dbfFeld"));
+    edit->setDataSource(&source);
+    edit->setDataField(field);
+    auto *other = new QLineEdit(&window);
+    other->move(0, 40);
+    auto *list = new QListWidget(&window);
+    list->addItems({QStringLiteral("eins"), QStringLiteral("zwei")});
+    list->setCurrentRow(0);
+    list->setGeometry(0, 80, 100, 60);
+    auto *button = new QPushButton(QStringLiteral("Fertig"), &window);
+    button->move(0, 150);
+    QSignalSpy clicked(button, &QPushButton::clicked);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    edit->setFocus();
+    QVERIFY(edit->hasFocus());
+
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), typed);
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QCOMPARE(m_messages->texts(test::MessageRecorder::Kind::Error), QStringList{message});
+    QVERIFY(edit->hasFocus());
+    QCOMPARE(edit->text(), typed);
+
+    QTest::mouseClick(other, Qt::LeftButton);
+    QCOMPARE(m_messages->texts().size(), 2);
+    QVERIFY(edit->hasFocus());
+    // The click that tried to leave goes nowhere: the list keeps its row.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    QCOMPARE(m_messages->texts().size(), 3);
+    QVERIFY(edit->hasFocus());
+    QCOMPARE(list->currentRow(), 0);
+    QCOMPARE(edit->text(), typed);
+    // A button's command decides for itself: "Fertig" checks the input.
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(clicked.size(), 1);
+    QCOMPARE(m_messages->texts().size(), 3);
+    QCOMPARE(edit->text(), typed);
+    QVERIFY_THROWS_EXCEPTION(VelmoraError, source.updateRecord());
+    edit->setFocus();
+
+    // Corrected, the edit lets go and the value reaches the row.
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, corrected);
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QVERIFY(!edit->hasFocus());
+    QCOMPARE(m_messages->texts().size(), 3);
+    source.updateRecord();
+    cursor.post();
+    QCOMPARE(cursor.value(field), value);
+    QVERIFY(before != value);
 }
 
 void TestDBControls::disabledSourceShowsNothing() {

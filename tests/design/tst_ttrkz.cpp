@@ -114,6 +114,8 @@ void TestTTrKz::designKraftForm(TTrKz &w) {
 }
 
 void TestTTrKz::newFormWalkedThrough() {
+    // A label longer than a column's first width.
+    db().exec(QStringLiteral("UPDATE TRFIELD SET Prefix = 'Farbe der Hantelscheiben' WHERE Feldname = 'Farbe'"));
     TTrKz w(ClubFixture::kJugend, 0, 0, false);
     QVERIFY(w.prepare());
     QCOMPARE(w.windowTitle(), QStringLiteral("Formularassistent"));
@@ -153,6 +155,10 @@ void TestTTrKz::newFormWalkedThrough() {
     QCOMPARE(grid->rowCount(), 3); // block 0's fields are not listed
     QCOMPARE(grid->item(0, 0)->text(), QStringLiteral("Kraft"));
     QCOMPARE(grid->item(2, 1)->text(), QStringLiteral("Farbe"));
+    QCOMPARE(grid->item(2, 2)->text(), QStringLiteral("Farbe der Hantelscheiben"));
+    // Titles such as "Visible" and every value are shown whole.
+    const QString cut = test::cutColumn(*grid);
+    QVERIFY2(cut.isEmpty(), qPrintable(cut));
     auto *fillIn = control<QCheckBox>(w, "cbxVorausfuellen");
     QCOMPARE(fillIn->text(), QStringLiteral("Formular mit Defaultwerten vorausfüllen"));
     QVERIFY(fillIn->isChecked());

@@ -511,6 +511,9 @@ void TestTTrTable::existingBlockIsReadOnly() {
     QVERIFY(!control<QPushButton>(t, "btnFeldLoeschen")->isEnabled());
     QVERIFY(!control<QPushButton>(t, "btnOk")->isEnabled());
     QVERIFY(control<QPushButton>(t, "btnFeldAendern")->isEnabled());
+    // Titles such as "Visible" and every value are shown whole.
+    const QString cut = test::cutColumn(*control<QTableView>(t, "dbgFelder"));
+    QVERIFY2(cut.isEmpty(), qPrintable(cut));
     // Looking at a field changes nothing.
     bool choicesDisabled = false, okDisabled = false;
     whenShown<TTrFieldEditor>([&](TTrFieldEditor &ed) {

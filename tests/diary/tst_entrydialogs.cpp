@@ -5,6 +5,7 @@
 #include "diary/TSucheTr.h"
 #include "store/Query.h"
 #include "support/ClubFixture.h"
+#include "support/Controls.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
@@ -165,6 +167,12 @@ private Q_SLOTS:
         for (int c = 0; c < 3; ++c)
             QCOMPARE(d->dbgSuche->isColumnHidden(c), !dateColumns);
         QCOMPARE(d->btnEinfuegen->isEnabled(), !rows.isEmpty());
+        // One line per entry; "dd.MM hh:mm" neither wraps nor is cut.
+        QVERIFY(!d->dbgSuche->wordWrap());
+        const QString cut = test::cutColumn(*d->dbgSuche);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut));
+        // The dialog is wide enough for all four columns side by side.
+        QCOMPARE(d->dbgSuche->horizontalScrollBar()->maximum(), 0);
     }
 
     void hiddenTabsListPlans() {

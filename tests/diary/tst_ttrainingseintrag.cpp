@@ -7,6 +7,7 @@
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -292,13 +293,18 @@ private Q_SLOTS:
     void rangeEditKeepsValuesWithinTheLimits_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("stored");
-        QTest::newRow("inside") << "120" << 120;
-        QTest::newRow("above the largest") << "400" << 60;
-        QTest::newRow("not a number") << "abc" << 60;
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("inside") << "120" << 120 << QStringList();
+        // A commit that cannot wait (the entry is left by a command) says
+        // what it did not take.
+        QTest::newRow("above the largest")
+            << "400" << 60 << QStringList{QStringLiteral("Der Wert muß zwischen 0 und 300 liegen!")};
+        QTest::newRow("not a number") << "abc" << 60 << QStringList();
     }
     void rangeEditKeepsValuesWithinTheLimits() {
         QFETCH(QString, typed);
         QFETCH(int, stored);
+        QFETCH(QStringList, messages);
         auto v = view(m_e1);
         auto *dauer =
             v->findChild<TDBEdit *>(QStringLiteral("F") + name(ClubFixture::kForm, 2, ClubFixture::kBlock, 1));
@@ -309,7 +315,33 @@ private Q_SLOTS:
         QCOMPARE(count(QStringLiteral("select Dauer from TR_1 where (TrNr = %1) and (\"Order\" = 0)").arg(m_e1)),
                  stored);
         QCOMPARE(dauer->text(), QString::number(stored));
-        QVERIFY(m_messages->texts().isEmpty());
+        QCOMPARE(m_messages->texts(), messages);
+    }
+
+    // Leaving a range field with a value outside its limits is refused with
+    // the field's range; the focus and the typing stay until corrected.
+    void leavingARangeFieldOutsideItsLimitsIsRefused() {
+        auto v = view(m_e1);
+        QApplication::setActiveWindow(&m_host);
+        QVERIFY(QTest::qWaitForWindowActive(&m_host));
+        auto *dauer =
+            v->findChild<TDBEdit *>(QStringLiteral("F") + name(ClubFixture::kForm, 2, ClubFixture::kBlock, 1));
+        dauer->setFocus();
+        QVERIFY(dauer->hasFocus());
+        dauer->selectAll();
+        QTest::keyClicks(dauer, QStringLiteral("400"));
+        QTest::keyClick(dauer, Qt::Key_Tab);
+        QCOMPARE(m_messages->texts(), QStringList{QStringLiteral("Der Wert muß zwischen 0 und 300 liegen!")});
+        QVERIFY(dauer->hasFocus());
+        QCOMPARE(dauer->text(), QStringLiteral("400"));
+        // Corrected, the field is left and its value posted.
+        dauer->selectAll();
+        QTest::keyClicks(dauer, QStringLiteral("250"));
+        QTest::keyClick(dauer, Qt::Key_Tab);
+        QVERIFY(!dauer->hasFocus());
+        QCOMPARE(m_messages->texts().size(), 1);
+        v->commit(false);
+        QCOMPARE(count(QStringLiteral("select Dauer from TR_1 where (TrNr = %1) and (\"Order\" = 0)").arg(m_e1)), 250);
     }
 
     void failingPostAtCommitIsReportedAndCancelled() {

@@ -81,6 +81,7 @@ private Q_SLOTS:
     void sameFilterNamesApplyTheChosenOne();
     void relativeFilterDates();
     void untickedPickersGiveNoDateLine();
+    void listColumnsShowWhatTheyHold();
     void readOnlyMark();
     void entryViewPerForm();
     void leavingTheEntryViewRefindsAChangedEntry();
@@ -199,6 +200,11 @@ void TestTTrainingstagebuch::captionAndRows() {
     QCOMPARE(listedTexts(w), texts);
     QCOMPARE(w->cbxVon1->isChecked(), from.isValid());
     QCOMPARE(w->cbxBis1->isChecked(), to.isValid());
+    // An unticked picker offers the opened range, or today; never 30.12.1899.
+    const QDate today = QDate::currentDate();
+    QCOMPARE(w->txtVon1->date(), from.isValid() ? from : to.isValid() ? to : today);
+    QCOMPARE(w->txtBis1->date(), to.isValid() ? to : from.isValid() ? from : today);
+    QVERIFY(m_messages->entries().isEmpty());
     QVERIFY(w->Ready);
     QVERIFY(!w->tbFilter->isHidden());
     // Right after opening the right-hand side stays empty.
@@ -340,6 +346,29 @@ void TestTTrainingstagebuch::untickedPickersGiveNoDateLine() {
     QCOMPARE(w->windowTitle(), QStringLiteral("IST (Protokoll) von Anna Berg [-] "));
     QCOMPARE(w->SelectionLines, QStringList{QStringLiteral("(tr.PersonNr = %1)").arg(ClubFixture::kAnna)});
     QCOMPARE(w->quTr->rowCount(), 3);
+}
+
+// Weekday, date and author are never cut to "…", and the list pane shows
+// every column up to the description.
+void TestTTrainingstagebuch::listColumnsShowWhatTheyHold() {
+    TTrainingstagebuch *w = open(2, ClubFixture::kAnna, QStringLiteral("Anna Berg"));
+    w->resize(1000, 500);
+    showAndFocus(w);
+    TDBTypeGrid *grid = w->dbgTr;
+    const QFontMetrics fm = grid->fontMetrics();
+    QVERIFY(w->quTr->rowCount() > 0);
+    for (const char *field : {"Woche", "Wochentag", "Datum", "AutorNr"}) {
+        const int c = w->quTr->columnOfField(QString::fromLatin1(field));
+        QVERIFY2(c >= 0, field);
+        int needed = fm.horizontalAdvance(w->quTr->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+        for (int r = 0; r < w->quTr->rowCount(); ++r)
+            needed = std::max(needed, fm.horizontalAdvance(w->quTr->index(r, c).data().toString()));
+        QVERIFY2(grid->columnWidth(c) >= needed + 6,
+                 qPrintable(QStringLiteral("%1: %2 < %3").arg(field).arg(grid->columnWidth(c)).arg(needed + 6)));
+    }
+    const int description = w->quTr->columnOfField(QStringLiteral("Beschreibung"));
+    QVERIFY(grid->columnViewportPosition(description) + 50 < grid->viewport()->width());
+    QVERIFY(w->pnlList->width() >= std::min(grid->contentsWidthHint(), 640));
 }
 
 void TestTTrainingstagebuch::readOnlyMark() {

@@ -52,6 +52,8 @@ private Q_SLOTS:
     void passwords_data();
     void passwords();
     void lastNameRequired();
+    void sexRequired_data();
+    void sexRequired();
     void cancelLeavesNoRows();
     void failedPostWritesNothing();
     void readOnlyChangesNothing();
@@ -339,6 +341,39 @@ void TestAthleteCard::lastNameRequired() {
     }
     QCOMPARE(db().rowCount(QStringLiteral("PERSON")), persons);
     QCOMPARE(card.person().state(), Cursor::State::Insert);
+}
+
+void TestAthleteCard::sexRequired_data() {
+    QTest::addColumn<bool>("isNew");
+    QTest::newRow("new person") << true;
+    QTest::newRow("stored without a choice") << false;
+}
+
+// Without "M", "F" or "X" a person would be in no part of the document list.
+void TestAthleteCard::sexRequired() {
+    QFETCH(bool, isNew);
+    if (!isNew)
+        db().exec(QStringLiteral("UPDATE PERSON SET Sex = NULL WHERE PersonNr = %1").arg(ClubFixture::kPaul));
+    const qint64 persons = db().rowCount(QStringLiteral("PERSON"));
+    const QVariantMap paul = personRow(db(), ClubFixture::kPaul);
+    AthleteCard card(db(), 1);
+    card.open(isNew ? newPerson(ClubFixture::kCoach) : existing(ClubFixture::kPaul));
+    card.person().setValue(QStringLiteral("Nachname"), QStringLiteral("Ohnewahl"));
+    try {
+        card.finish(QString(), {});
+        QFAIL("no refusal");
+    } catch (const VelmoraError &e) {
+        QCOMPARE(e.message(), QStringLiteral("Bitte wählen Sie \"männlich\", \"weiblich\" oder \"Gruppe\"!"));
+        QCOMPARE(e.control(), QStringLiteral("rgpSex"));
+    }
+    QCOMPARE(db().rowCount(QStringLiteral("PERSON")), persons);
+    QCOMPARE(personRow(db(), ClubFixture::kPaul), paul);
+    QVERIFY(card.person().isEditing());
+    // Chosen, the same card is saved.
+    card.finish(QStringLiteral("M"), {});
+    const int nr = isNew ? ClubFixture::kOtto + 1 : ClubFixture::kPaul;
+    QCOMPARE(personRow(db(), nr).value(QStringLiteral("Sex")).toString(), QStringLiteral("M"));
+    QCOMPARE(personRow(db(), nr).value(QStringLiteral("Nachname")).toString(), QStringLiteral("Ohnewahl"));
 }
 
 void TestAthleteCard::cancelLeavesNoRows() {

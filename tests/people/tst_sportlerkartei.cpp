@@ -43,6 +43,7 @@ private Q_SLOTS:
     void passwordMismatchEmptiesThePair_data();
     void passwordMismatchEmptiesThePair();
     void missingLastNameFocusesIt();
+    void missingSexFocusesTheChoice();
     void cancelLeavesNoRows_data();
     void cancelLeavesNoRows();
     void readOnlyCard();
@@ -240,6 +241,29 @@ void TestSportlerkartei::missingLastNameFocusesIt() {
     card.btnCancelClick();
 }
 
+void TestSportlerkartei::missingSexFocusesTheChoice() {
+    const qint64 persons = db().rowCount(QStringLiteral("PERSON"));
+    TSportlerkartei card(0, ClubFixture::kCoach, false, QString());
+    QVERIFY(card.prepare());
+    card.show();
+    QVERIFY(QTest::qWaitForWindowActive(&card));
+    type(card, "dbfNachname", QStringLiteral("Neumann"));
+    QTest::mouseClick(control<QPushButton>(card, "btnOk"), Qt::LeftButton);
+    QCOMPARE(m_messages->texts(Messages::Kind::Error),
+             QStringList{QStringLiteral("Bitte wählen Sie \"männlich\", \"weiblich\" oder \"Gruppe\"!")});
+    QCOMPARE(QApplication::focusWidget(), control<QWidget>(card, "rbMaennlich"));
+    QVERIFY(card.isVisible());
+    QCOMPARE(db().rowCount(QStringLiteral("PERSON")), persons);
+    // The choice made, "Fertig" saves what was typed.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTest::mouseClick(control<QPushButton>(card, "btnOk"), Qt::LeftButton);
+    QVERIFY(!card.isVisible());
+    QCOMPARE(card.result(), int(QDialog::Accepted));
+    const QVariantMap row = personRow(db(), card.personNr());
+    QCOMPARE(row.value(QStringLiteral("Nachname")).toString(), QStringLiteral("Neumann"));
+    QCOMPARE(row.value(QStringLiteral("Sex")).toString(), QStringLiteral("M"));
+}
+
 void TestSportlerkartei::cancelLeavesNoRows_data() {
     QTest::addColumn<bool>("escape");
     QTest::newRow("Abbrechen") << false;
@@ -319,6 +343,7 @@ void TestSportlerkartei::quotesInNames() {
     TSportlerkartei card(0, ClubFixture::kCoach, false, QString());
     QVERIFY(card.prepare());
     type(card, "dbfNachname", name);
+    control<QRadioButton>(card, "rbWeiblich")->click();
     card.btnOkClick();
     QCOMPARE(personRow(db(), card.personNr()).value(QStringLiteral("Nachname")).toString(), name);
 

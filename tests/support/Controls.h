@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTest>
 #include <QWidget>
+#include <algorithm>
 
 namespace velmora::test {
 
@@ -20,6 +23,25 @@ inline void type(QWidget &w, const char *name, const QString &text) {
     e->selectAll();
     QTest::keyClick(e, Qt::Key_Delete);
     QTest::keyClicks(e, text);
+}
+
+// The first visible column of a grid whose title or one of whose cells is
+// wider than the column, as "title: width < needed"; empty when the user
+// sees every title and cell whole.
+inline QString cutColumn(QTableView &view) {
+    const QAbstractItemModel *model = view.model();
+    const QFontMetrics fm = view.fontMetrics();
+    for (int c = 0; model && c < model->columnCount(); ++c) {
+        if (view.isColumnHidden(c))
+            continue;
+        const QString title = model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        int needed = view.horizontalHeader()->isHidden() ? 0 : view.horizontalHeader()->sectionSizeHint(c);
+        for (int r = 0; r < model->rowCount(); ++r)
+            needed = std::max(needed, fm.horizontalAdvance(model->index(r, c).data().toString()) + 6);
+        if (view.columnWidth(c) < needed)
+            return QStringLiteral("%1: %2 < %3").arg(title).arg(view.columnWidth(c)).arg(needed);
+    }
+    return {};
 }
 
 } // namespace velmora::test
