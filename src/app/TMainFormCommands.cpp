@@ -173,6 +173,10 @@ void TMainForm::DiaryNewEntry(TTrainingstagebuch &diary) {
     Database &db = Engine::current()->dblog();
     try {
         EntryOperations::CheckEntriesAllowed(diary.KindCode);
+        // What is being typed belongs to the entry before it can serve as the
+        // template; a failed save keeps it there, and no entry is made.
+        if (!diary.CommitEntryView())
+            return;
         TSucheTr search(db, this);
         search.Art = diary.KindCode;
         search.PersonNr = diary.PersonNr;
@@ -208,18 +212,22 @@ TTrainingstagebuch *TMainForm::CreateDiary() {
             Messages::error(e.message());
         }
     };
-    diary->deleteEntry = [](TTrainingstagebuch &d) {
+    diary->deleteEntry = [this](TTrainingstagebuch &d) {
         try {
             const std::vector<EntryReference> chosen = chosenEntries(d);
-            if (chosen.empty())
+            // An entry shown read-only (another author's) is not deleted.
+            if (chosen.empty() || d.ReadOnly)
                 return;
             // The entry view holds the entry's rows in edit state; it must not
             // write them back after they are gone.
             d.DiscardEntryView();
-            if (EntryOperations::ConfirmDeleteEntry(Engine::current()->dblog(), chosen.front(), selectedCount(d)))
+            if (EntryOperations::ConfirmDeleteEntry(Engine::current()->dblog(), chosen.front(), selectedCount(d),
+                                                    d.User)) {
+                EntryClipboard::ForgetEntry(*this, chosen.front());
                 d.RebuildList();
-            else
+            } else {
                 d.ShowCurrentEntry();
+            }
         } catch (const VelmoraError &e) {
             Messages::error(e.message());
         }

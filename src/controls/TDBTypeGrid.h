@@ -37,6 +37,11 @@ public:
     // Sets the column widths from the model's display widths.
     void applyDisplayWidths();
 
+    // Hands the text of an open cell editor to the model and closes the
+    // editor, as leaving the cell does. False when the model refused the
+    // value: the editor stays open with the text.
+    bool finishCellEditor();
+
     void keyboardSearch(const QString &search) override;
 
 protected:
