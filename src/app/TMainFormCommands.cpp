@@ -201,6 +201,9 @@ TTrainingstagebuch *TMainForm::CreateDiary() {
     diary->copyEntries = [this](TTrainingstagebuch &d) { EntryClipboard::CopyEntries(*this, chosenEntries(d)); };
     diary->pasteEntries = [this](TTrainingstagebuch &d) {
         try {
+            // Stored first, as before a new entry: the list is rebuilt afterwards.
+            if (!d.CommitEntryView())
+                return;
             const CopyTarget target{d.KindCode, d.PersonNr, LoginPersonNr, settings().SerienNr};
             const std::optional<PasteResult> r =
                 EntryClipboard::PasteEntriesCommand(this, Engine::current()->dblog(), *this, target);

@@ -389,6 +389,26 @@ void TTrainingstagebuch::showEntry(bool focusView) {
         if (!list.isOpen())
             list.open();
         const bool hasRow = !list.isEmpty() && list.recNo() >= 0;
+        // Moving on stores the entry shown so far. When that fails the
+        // message has been shown; the entry stays on the right with what was
+        // typed, and the list goes back to it.
+        bool committed = false;
+        if (m_view && hasRow &&
+            (list.asInt(QStringLiteral("SerienNr")) != m_shownSerienNr ||
+             list.asInt(QStringLiteral("TrNr")) != m_shownTrNr)) {
+            committed = true;
+            bool stored = false;
+            try {
+                m_view->commit(false);
+                stored = !m_view->commitFailed();
+            } catch (const VelmoraError &e) {
+                Messages::error(e.message());
+            }
+            if (!stored) {
+                returnToShownEntry();
+                return;
+            }
+        }
         const int author = hasRow ? list.asInt(QStringLiteral("AutorNr")) : 0;
         const int form = hasRow ? list.asInt(QStringLiteral("FormularNr")) : 0;
         if (author != LastAuthor) {
@@ -442,7 +462,8 @@ void TTrainingstagebuch::showEntry(bool focusView) {
             }
             LastForm = form;
         } else {
-            m_view->commit(false);
+            if (!committed)
+                m_view->commit(false);
             m_view->reKey(m_shownSerienNr, m_shownTrNr, ReadOnly, PersonNr);
             if (focusView || DetailOnly)
                 m_view->setFocus();
@@ -450,6 +471,22 @@ void TTrainingstagebuch::showEntry(bool focusView) {
     } catch (const VelmoraError &e) {
         Messages::error(e.message());
     }
+}
+
+void TTrainingstagebuch::returnToShownEntry() {
+    const bool wasReady = Ready;
+    Ready = false;
+    Cursor &list = m_list.cursor();
+    const int serien = list.fieldIndex(QStringLiteral("SerienNr")), trnr = list.fieldIndex(QStringLiteral("TrNr"));
+    for (int r = 0; r < list.recordCount(); ++r) {
+        const std::vector<QVariant> row = list.rowAt(r);
+        if (size_t(std::max(serien, trnr)) < row.size() && row[size_t(serien)].toInt() == m_shownSerienNr &&
+            row[size_t(trnr)].toInt() == m_shownTrNr) {
+            list.moveTo(r);
+            break;
+        }
+    }
+    Ready = wasReady;
 }
 
 void TTrainingstagebuch::DiscardEntryView() {

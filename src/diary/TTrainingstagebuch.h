@@ -149,6 +149,8 @@ private:
     void bindPasteCommand();
     void unbindCommand(int command);
     void showEntry(bool focusView);
+    // Puts the list back on the entry the right-hand side shows.
+    void returnToShownEntry();
     void focusChanged(QWidget *old, QWidget *now);
     void subWindowActivated(QWidget *activeWidget);
     void finish();

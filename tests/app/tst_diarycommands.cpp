@@ -51,6 +51,7 @@ private Q_SLOTS:
     void newEntryCommitsWhatIsTyped();
     void openCellEditorIsStored_data();
     void openCellEditorIsStored();
+    // A save that fails keeps the window, the entry and the typing.
     void failedSaveKeepsTheWindowOpen_data();
     void failedSaveKeepsTheWindowOpen();
 
@@ -207,6 +208,7 @@ void TestDiaryCommands::pastedEntryIsShown() {
     focus(m_diary->dbgTr);
     m_diary->dbgTr->setCurrentIndex(m_diary->quTr->index(0, 0)); // "Grundlage", 05.01.
     press(Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(item("miPaste1")->isEnabled());
     whenShown<TPasteMove>([](TPasteMove &p) {
         p.txtTage->setText(QStringLiteral("1"));
         p.btnOkClick();
@@ -367,6 +369,7 @@ void TestDiaryCommands::failedSaveKeepsTheWindowOpen_data() {
     QTest::addColumn<QString>("how");
     QTest::newRow("Schließen") << "miClose2";
     QTest::newRow("Beenden") << "miExit1";
+    QTest::newRow("another entry") << "Down";
 }
 
 void TestDiaryCommands::failedSaveKeepsTheWindowOpen() {
@@ -380,25 +383,39 @@ void TestDiaryCommands::failedSaveKeepsTheWindowOpen() {
     QTest::keyClicks(dauer, QStringLiteral("99"));
     db().exec(
         QStringLiteral("CREATE TRIGGER stop BEFORE UPDATE ON TR_1 BEGIN SELECT RAISE(ABORT, 'Platte voll'); END"));
-    item(qPrintable(how))->trigger();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(m_messages->texts(Messages::Kind::Error).size(), 1);
-    QVERIFY(m_messages->texts().first().contains(QStringLiteral("Platte voll")));
+    auto act = [&] {
+        if (how == QLatin1String("Down")) {
+            // The coach goes to the next entry with the list's key.
+            focus(m_diary->dbgTr);
+            press(Qt::Key_Down);
+        } else {
+            item(qPrintable(how))->trigger();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+    act();
+    // Going to another entry leaves the entry first: two attempts, two messages.
+    QCOMPARE(m_messages->texts(Messages::Kind::Error).size(), how == QLatin1String("Down") ? 2 : 1);
+    for (const QString &text : m_messages->texts())
+        QVERIFY2(text.contains(QStringLiteral("Platte voll")), qPrintable(text));
     // Refused: the window, the entry and the typing are all still there.
     QVERIFY(m_diary);
     QVERIFY(m_diary->isVisible());
     QVERIFY(m_main->isVisible());
     QCOMPARE(m_main->mdiArea()->subWindowList().size(), 1);
     QCOMPARE(shownTrNr(), grundlage);
+    QCOMPARE(listedTrNr(), grundlage);
     QCOMPARE(dauerEdit()->text(), QStringLiteral("99"));
     QCOMPARE(value(QStringLiteral("select Dauer from TR_1 where TrNr = %1 and \"Order\" = 0").arg(grundlage)), 60);
     // Once the table takes it again, the same command stores and closes.
     db().exec(QStringLiteral("DROP TRIGGER stop"));
     m_messages->clear();
-    item(qPrintable(how))->trigger();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    act();
     QVERIFY(m_messages->texts().isEmpty());
-    QVERIFY(!m_diary);
+    if (how == QLatin1String("Down"))
+        QCOMPARE(shownTrNr(), trNrOf(QStringLiteral("Intervalle")));
+    else
+        QVERIFY(!m_diary);
     QCOMPARE(value(QStringLiteral("select Dauer from TR_1 where TrNr = %1 and \"Order\" = 0").arg(grundlage)), 99);
 }
 
