@@ -364,6 +364,8 @@ void TestFirstWeek::coachsFirstWeek() {
     QCOMPARE(count(db, QStringLiteral("select count(*) from TR_1 where TrNr = %1").arg(extra)), 0);
     QCOMPARE(count(db, QStringLiteral("select count(*) from TR_2 where TrNr = %1").arg(extra)), 0);
     // The right-hand side shows an entry of the list, no longer the deleted one.
+    QCOMPARE(shownTrNr(*plans), listedTrNr(*plans));
+    QVERIFY(shownTrNr(*plans) != extra);
     press(Qt::Key_Return);
     QCOMPARE(shownTrNr(*plans), listedTrNr(*plans));
     QVERIFY(shownTrNr(*plans) != extra);
