@@ -54,6 +54,7 @@ private Q_SLOTS:
     // A save that fails keeps the window, the entry and the typing.
     void failedSaveKeepsTheWindowOpen_data();
     void failedSaveKeepsTheWindowOpen();
+    void refusedCellKeepsItsEditorOpen();
 
 private:
     Database &db() { return m_inst->db(); }
@@ -417,6 +418,38 @@ void TestDiaryCommands::failedSaveKeepsTheWindowOpen() {
     else
         QVERIFY(!m_diary);
     QCOMPARE(value(QStringLiteral("select Dauer from TR_1 where TrNr = %1 and \"Order\" = 0").arg(grundlage)), 99);
+}
+
+// A grid cell whose value the table refuses: the message, and the cell
+// editor stays open with the text while the close is refused.
+void TestDiaryCommands::refusedCellKeepsItsEditorOpen() {
+    showEntry(QStringLiteral("Intervalle"));
+    const int intervalle = trNrOf(QStringLiteral("Intervalle"));
+    TDBTypeGrid *grid = serienGrid();
+    QVERIFY(grid);
+    focus(grid);
+    grid->setCurrentIndex(grid->model()->index(0, grid->cursorModel()->columnOfField(QStringLiteral("Wdh"))));
+    press(Qt::Key_F2);
+    QTRY_VERIFY(QApplication::focusWidget() && grid->viewport()->isAncestorOf(QApplication::focusWidget()));
+    const QPointer<QWidget> editor = QApplication::focusWidget();
+    QTest::keyClicks(editor, QStringLiteral("42"));
+    db().exec(
+        QStringLiteral("CREATE TRIGGER stop BEFORE UPDATE ON TR_2 BEGIN SELECT RAISE(ABORT, 'Platte voll'); END"));
+    item("miClose2")->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(m_messages->texts(Messages::Kind::Error).size(), 1);
+    QVERIFY(m_messages->texts().first().contains(QStringLiteral("Platte voll")));
+    QVERIFY(m_diary);
+    QVERIFY(editor);
+    QCOMPARE(grid->indexWidget(grid->currentIndex()), editor.data());
+    QCOMPARE(qobject_cast<QLineEdit *>(editor.data())->text(), QStringLiteral("42"));
+    db().exec(QStringLiteral("DROP TRIGGER stop"));
+    m_messages->clear();
+    item("miClose2")->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(m_messages->texts().isEmpty());
+    QVERIFY(!m_diary);
+    QCOMPARE(value(QStringLiteral("select Wdh from TR_2 where TrNr = %1 and \"Order\" = 0").arg(intervalle)), 42);
 }
 
 QTEST_MAIN(TestDiaryCommands)
