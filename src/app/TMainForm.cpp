@@ -98,8 +98,11 @@ void TMainForm::dispatch(QAction *action) {
     const auto it = m_handlers.find(action);
     if (it == m_handlers.end() || !it->second)
         return;
+    // A handler may rebind its own command while it runs; the copy keeps
+    // it alive until it returns.
+    const Handler handler = it->second;
     try {
-        it->second();
+        handler();
     } catch (const VelmoraError &e) {
         Messages::error(e.message());
     }

@@ -171,6 +171,10 @@ void TMainForm::DiaryNewEntry(TTrainingstagebuch &diary) {
     Database &db = Engine::current()->dblog();
     try {
         EntryOperations::CheckEntriesAllowed(diary.KindCode);
+        // What is being typed belongs to the entry before it can serve as the
+        // template; a failed save keeps it there, and no entry is made.
+        if (!diary.CommitEntryView())
+            return;
         TSucheTr search(db, this);
         search.Art = diary.KindCode;
         search.PersonNr = diary.PersonNr;
@@ -195,6 +199,9 @@ TTrainingstagebuch *TMainForm::CreateDiary() {
     diary->copyEntries = [this](TTrainingstagebuch &d) { EntryClipboard::CopyEntries(*this, chosenEntries(d)); };
     diary->pasteEntries = [this](TTrainingstagebuch &d) {
         try {
+            // Stored first, as before a new entry: the list is rebuilt afterwards.
+            if (!d.CommitEntryView())
+                return;
             const CopyTarget target{d.KindCode, d.PersonNr, LoginPersonNr, settings().SerienNr};
             const std::optional<PasteResult> r =
                 EntryClipboard::PasteEntriesCommand(this, Engine::current()->dblog(), *this, target);
@@ -206,18 +213,22 @@ TTrainingstagebuch *TMainForm::CreateDiary() {
             Messages::error(e.message());
         }
     };
-    diary->deleteEntry = [](TTrainingstagebuch &d) {
+    diary->deleteEntry = [this](TTrainingstagebuch &d) {
         try {
             const std::vector<EntryReference> chosen = chosenEntries(d);
-            if (chosen.empty())
+            // An entry shown read-only (another author's) is not deleted.
+            if (chosen.empty() || d.ReadOnly)
                 return;
             // The entry view holds the entry's rows in edit state; it must not
             // write them back after they are gone.
             d.DiscardEntryView();
-            if (EntryOperations::ConfirmDeleteEntry(Engine::current()->dblog(), chosen.front(), selectedCount(d)))
+            if (EntryOperations::ConfirmDeleteEntry(Engine::current()->dblog(), chosen.front(), selectedCount(d),
+                                                    d.User)) {
+                EntryClipboard::ForgetEntry(*this, chosen.front());
                 d.RebuildList();
-            else
+            } else {
                 d.ShowCurrentEntry();
+            }
         } catch (const VelmoraError &e) {
             Messages::error(e.message());
         }

@@ -82,6 +82,26 @@ int TDBTypeGrid::contentsWidthHint() const {
     return width;
 }
 
+bool TDBTypeGrid::finishCellEditor() {
+    if (state() != EditingState)
+        return true;
+    const QPointer<QWidget> editor = indexWidget(currentIndex());
+    if (!editor)
+        return true;
+    bool refused = false;
+    QMetaObject::Connection watch;
+    if (m_model)
+        watch = connect(m_model, &CursorModel::editFailed, this, [&refused] { refused = true; });
+    commitData(editor);
+    disconnect(watch);
+    if (refused)
+        return false;
+    // Storing the value re-reads the rows, which may have released the editor already.
+    if (editor && state() == EditingState && indexWidget(currentIndex()) == editor)
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    return true;
+}
+
 // The view follows the cursor; the guard keeps the view's own move from
 // being handed back to the cursor.
 void TDBTypeGrid::followCursor(int row) {

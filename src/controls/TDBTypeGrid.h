@@ -45,6 +45,11 @@ public:
     int contentsWidthHint() const;
     static constexpr int kMaxFitChars = 40;
 
+    // Hands the text of an open cell editor to the model and closes the
+    // editor, as leaving the cell does. False when the model refused the
+    // value: the editor stays open with the text.
+    bool finishCellEditor();
+
     void keyboardSearch(const QString &search) override;
 
 protected:

@@ -1,6 +1,7 @@
 #include "diary/DiaryListQuery.h"
 
 #include <QLocale>
+#include <algorithm>
 
 namespace velmora {
 
@@ -29,6 +30,10 @@ DiaryQuery BuildDiaryListQuery(const DiaryQueryInput &in) {
             q.lines << QStringLiteral("select * from tr where (FormularNr = %1)").arg(in.formNr);
         else if (in.personNr > 0)
             q.lines << QStringLiteral("select * from tr where (AutorNr = %1) or (PersonNr = %1)").arg(in.personNr);
+        else
+            // Neither a form nor a person: a selection meant for deleting must
+            // not fall back to every entry.
+            q.lines << QStringLiteral("select * from tr where (1 = 0)");
         return q;
     }
     if (in.mode == DiaryQueryInput::Mode::SingleEntry) {
@@ -48,7 +53,11 @@ DiaryQuery BuildDiaryListQuery(const DiaryQueryInput &in) {
         int index = 0;
         for (const auto &l : lists) {
             bool first = true;
-            for (const QString &v : l.list) {
+            for (const QString &line : l.list) {
+                // Whatever filled the lists, only whole numbers reach the SQL text.
+                const QString v = line.trimmed();
+                if (!IsKeyListNumber(v))
+                    continue;
                 q.lines << QStringLiteral("%1(tr.%2 = %3) or  ")
                                .arg(first ? QStringLiteral("(") : QString(), QString::fromLatin1(l.column), v);
                 first = false;
@@ -57,7 +66,8 @@ DiaryQuery BuildDiaryListQuery(const DiaryQueryInput &in) {
                 closeLast(q.lines, QStringLiteral(") and"));
             ++index;
         }
-        q.severalPersons = in.personen.size() > 1;
+        q.severalPersons = std::count_if(in.personen.cbegin(), in.personen.cend(),
+                                         [](const QString &line) { return IsKeyListNumber(line.trimmed()); }) > 1;
     }
     closeLast(q.lines, QStringLiteral(") and"));
     if (in.fromTicked)

@@ -39,8 +39,23 @@ std::vector<RowReference *> Rows(const CommandHost &main) {
 
 bool CanPasteRows(const CommandHost &main, const QString &table) {
     const std::vector<RowReference *> rows = Rows(main);
-    return !rows.empty() && Database::plainTableName(rows.front()->TableName)
-                                    .compare(Database::plainTableName(table), Qt::CaseInsensitive) == 0;
+    return !rows.empty() && !rows.front()->Deleted &&
+           Database::plainTableName(rows.front()->TableName)
+                   .compare(Database::plainTableName(table), Qt::CaseInsensitive) == 0;
+}
+
+void ForgetEntry(CommandHost &main, const EntryReference &entry) {
+    for (const int kind : {kEntries, kRows}) {
+        const int n = main.PasteObjectCount(kind);
+        for (int i = 0; i < n; ++i) {
+            CopyObject *object = main.GetPasteObject(i);
+            if (auto *e = dynamic_cast<TTbPrimKeyEntry *>(object); e && e->key == entry)
+                e->key.Deleted = true;
+            else if (auto *r = dynamic_cast<TTbDetailEntry *>(object);
+                     r && r->row.SerienNr == entry.SerienNr && r->row.TrNr == entry.TrNr)
+                r->row.Deleted = true;
+        }
+    }
 }
 
 std::optional<PasteResult> PasteEntriesCommand(QWidget *parent, Database &db, const CommandHost &main,

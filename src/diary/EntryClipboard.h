@@ -41,6 +41,11 @@ std::vector<RowReference *> Rows(const CommandHost &main);
 // "&Einfügen" of a block panel: rows are copied and the first names its table.
 bool CanPasteRows(const CommandHost &main, const QString &table);
 
+// The entry was deleted: the copied entries and rows that refer to it are
+// marked, so that pasting them reports the missing source instead of copying
+// a later entry that got the same number.
+void ForgetEntry(CommandHost &main, const EntryReference &entry);
+
 // "&Einfügen" in the list: asks the day count (TPasteMove) and pastes the
 // copied entries for the target. None when cancelled or nothing is copied.
 std::optional<PasteResult> PasteEntriesCommand(QWidget *parent, Database &db, const CommandHost &main,

@@ -94,7 +94,7 @@ QDateTime copyEntry(Database &db, BlockTableCache &blocks, const CopyTarget &tar
                     const QDateTime &date, int days) {
     CheckEntriesAllowed(target.kindCode);
     Source source;
-    if (!readSource(db, key, source))
+    if (key.Deleted || !readSource(db, key, source))
         throw VelmoraError(QStringLiteral("Primärschlüssel Kopierquelle nicht gefunden."));
     const QDateTime newDate = absolute ? date : (source.datum.isValid() ? source.datum.addDays(days) : source.datum);
     // A date the table cannot store would be written as garbage or nothing.
@@ -134,17 +134,33 @@ QDateTime copyEntry(Database &db, BlockTableCache &blocks, const CopyTarget &tar
     return newDate;
 }
 
+// Every block table that may hold rows of an entry: the tables of all blocks
+// and every TR_ table, not only those of the entry's form as it is now. A
+// block removed from the form keeps its rows of older entries, and a later
+// entry that gets the same number must not inherit them.
+QStringList allBlockTables(Database &db) {
+    QStringList tables = db.tables(QStringLiteral("TR_*"));
+    Statement st(
+        db, QStringLiteral("SELECT Filename FROM %1").arg(quoteIdentifier(db.requireTable(QStringLiteral("TRTABLE")))));
+    while (st.step()) {
+        const QString real = db.resolveTable(st.value(0).toString().trimmed());
+        if (!real.isEmpty() && !tables.contains(real, Qt::CaseInsensitive))
+            tables << real;
+    }
+    QStringList out;
+    for (const QString &t : std::as_const(tables))
+        if (!isDiaryTable(t) && db.fieldIndex(t, QStringLiteral("SerienNr")) >= 0 &&
+            db.fieldIndex(t, QStringLiteral("TrNr")) >= 0)
+            out << t;
+    return out;
+}
+
 // Deletes within the caller's transaction; false when the entry is gone.
-bool deleteEntry(Database &db, BlockTableCache &blocks, const EntryReference &key) {
+bool deleteEntry(Database &db, const QStringList &blockTables, const EntryReference &key) {
     Source source;
     if (!readSource(db, key, source))
         return false;
-    for (const QString &table : blocks.of(source.formularNr.toInt())) {
-        const QString real = db.resolveTable(table);
-        // A block whose table is gone holds no rows; it must not make the
-        // entry undeletable.
-        if (real.isEmpty())
-            continue;
+    for (const QString &real : blockTables) {
         Statement st(db, QStringLiteral("DELETE FROM %1 WHERE SerienNr = ? AND TrNr = ?").arg(quoteIdentifier(real)));
         st.bind(1, key.SerienNr);
         st.bind(2, key.TrNr);
@@ -240,16 +256,24 @@ PasteResult PasteEntries(Database &db, const CopyTarget &target, const std::vect
 }
 
 bool DeleteEntry(Database &db, const EntryReference &key) {
-    BlockTableCache blocks(db);
     Transaction tx(db);
-    const bool found = deleteEntry(db, blocks, key);
+    const bool found = deleteEntry(db, allBlockTables(db), key);
     tx.commit();
     return found;
 }
 
-bool ConfirmDeleteEntry(Database &db, const EntryReference &key, int selectedCount) {
+bool ConfirmDeleteEntry(Database &db, const EntryReference &key, int selectedCount, int user) {
     if (selectedCount >= 2)
         throw VelmoraError(QStringLiteral("Sie können nur jeweils eine Eintragung auf einmal löschen!"));
+    {
+        Statement author(db, QStringLiteral("SELECT AutorNr FROM %1 WHERE SerienNr = ? AND TrNr = ?")
+                                 .arg(quoteIdentifier(db.requireTable(kTr))));
+        author.bind(1, key.SerienNr);
+        author.bind(2, key.TrNr);
+        // Another author's entry is shown read-only; it is not the user's to delete.
+        if (!author.step() || author.value(0).toInt() != user)
+            return false;
+    }
     if (!Messages::question(QStringLiteral("Wollen Sie die ausgewählte Eintragung wirklich löschen?\n") +
                             kDeleteQuestion))
         return false;
@@ -276,10 +300,10 @@ bool DeleteAllEntries(Database &db, const std::vector<EntryReference> &entries, 
         return false;
     progress.SetProgressRange(int(entries.size()));
     progress.ShowProgress();
-    BlockTableCache blocks(db);
     Transaction tx(db);
+    const QStringList blockTables = allBlockTables(db);
     for (const EntryReference &key : entries) {
-        deleteEntry(db, blocks, key);
+        deleteEntry(db, blockTables, key);
         progress.AdvanceProgress(1);
     }
     tx.commit();
@@ -365,7 +389,7 @@ int PasteRows(Database &db, const QString &table, int serienNr, int trNr, int at
                                     dataColumns.isEmpty() ? QStringLiteral("1") : dataColumns.join(QLatin1Char(','))));
         for (auto it = clipboard.rbegin(); it != clipboard.rend(); ++it) {
             const RowReference *ref = *it;
-            if (!ref || !sameTable(ref->TableName, table))
+            if (!ref || ref->Deleted || !sameTable(ref->TableName, table))
                 continue;
             find.reset();
             find.bind(1, ref->SerienNr);

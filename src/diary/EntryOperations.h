@@ -15,6 +15,9 @@ class Query;
 struct EntryReference {
     int SerienNr = 0;
     int TrNr = 0;
+    // The entry was deleted after it was copied: its key may since belong to
+    // a new entry, which must not be pasted in its place.
+    bool Deleted = false;
     bool operator==(const EntryReference &o) const { return SerienNr == o.SerienNr && TrNr == o.TrNr; }
 };
 
@@ -24,6 +27,8 @@ struct RowReference {
     int SerienNr = 0;
     int TrNr = 0;
     int Order = 0;
+    // Its entry was deleted after the copy.
+    bool Deleted = false;
 };
 
 // Who a copied entry is written for.
@@ -66,12 +71,13 @@ void CheckEntriesAllowed(int kindCode);
 // pasted before it stay, the message is shown and the paste stops.
 PasteResult PasteEntries(Database &db, const CopyTarget &target, const std::vector<EntryReference> &sources, int days);
 
-// Deletes an entry's rows in every block of its form, then its TR row; one
-// transaction. False when the entry does not exist.
+// Deletes an entry's rows in every block table (whatever its form holds
+// now), then its TR row; one transaction. False when the entry does not exist.
 bool DeleteEntry(Database &db, const EntryReference &key);
 // "&Löschen" in the list: refuses several selected rows, asks, deletes.
-// True when the entry was deleted.
-bool ConfirmDeleteEntry(Database &db, const EntryReference &key, int selectedCount);
+// An entry written by someone other than the user is left alone (false,
+// nothing asked). True when the entry was deleted.
+bool ConfirmDeleteEntry(Database &db, const EntryReference &key, int selectedCount, int user);
 
 // The keys of the rows of a list query (SerienNr, TrNr), in list order.
 std::vector<EntryReference> EntryKeysOf(Query &list);

@@ -41,6 +41,9 @@ public:
     // Posts every panel, last first; true when the header block (the entry's
     // own TR row) had unsaved changes.
     virtual bool commit(bool freeing) = 0;
+    // Whether the last commit left changes unstored (the message was shown;
+    // the typing stays in the view).
+    virtual bool commitFailed() const { return false; }
     virtual const EntryViewParams &params() const = 0;
 
 Q_SIGNALS:

@@ -126,16 +126,20 @@ void TTrainingseintrag::reKey(int serienNr, int trNr, bool readOnly, int person)
 
 bool TTrainingseintrag::commit(bool freeing) {
     bool headerChanged = false;
+    m_commitFailed = false;
     try {
         // One write for all blocks of the entry.
         Transaction tx(m_db);
         for (auto it = m_panels.rbegin(); it != m_panels.rend(); ++it) {
             const bool changed = (*it)->commit(freeing);
+            if ((*it)->saveFailed())
+                m_commitFailed = true;
             if (it == std::prev(m_panels.rend()) && (*it)->isHeader())
                 headerChanged = changed;
         }
         tx.commit();
     } catch (const VelmoraError &e) {
+        m_commitFailed = true;
         Messages::error(e.message());
     }
     return headerChanged;

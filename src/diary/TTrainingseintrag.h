@@ -26,6 +26,7 @@ public:
     void build() override;
     void reKey(int serienNr, int trNr, bool readOnly, int person) override;
     bool commit(bool freeing) override;
+    bool commitFailed() const override { return m_commitFailed; }
     const EntryViewParams &params() const override { return m_params; }
 
     // Writes the positions and sizes of the fields and panels back into
@@ -60,6 +61,7 @@ private:
     QWidget *m_content = nullptr;
     std::vector<TTrainingselement *> m_panels;
     bool m_built = false;
+    bool m_commitFailed = false;
 };
 
 // Matches EntryViewFactory, for the diary window.

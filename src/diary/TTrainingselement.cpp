@@ -671,9 +671,15 @@ void TTrainingselement::reKey(int serienNr, int trNr, bool readOnly, int person)
 }
 
 bool TTrainingselement::commit(bool freeing) {
-    Q_UNUSED(freeing);
+    m_saveFailed = false;
     if (!m_table || !m_table->isOpen() || m_setup.readOnly)
         return false;
+    // A cell still being edited holds the last thing typed: it goes to the
+    // cursor first. A refused value leaves its editor open (the message is shown).
+    if (m_gridControl && !m_gridControl->finishCellEditor() && !freeing) {
+        m_saveFailed = true;
+        return false;
+    }
     // Half-typed or out-of-range input is never posted; the editors show
     // the value that is, and the user is told what was not taken.
     for (const Slot &s : m_slots) {
@@ -696,9 +702,13 @@ bool TTrainingselement::commit(bool freeing) {
         else
             m_table->cancel();
     } catch (const VelmoraError &e) {
-        // The change cannot be stored: say why before it is dropped.
+        // The change cannot be stored: say why, and keep it in the row so
+        // that it can be corrected or stored again. Only a panel that goes
+        // has nowhere to keep it.
         Messages::error(e.message());
-        m_table->cancel();
+        m_saveFailed = true;
+        if (freeing)
+            m_table->cancel();
     }
     return modified;
 }
@@ -762,14 +772,14 @@ void TTrainingselement::releaseRowCommands() {
 
 // What is typed in the grid belongs to the row it was typed in, before
 // rows move under it.
-void TTrainingselement::finishEditing() {
-    // The grid ignores a widget that is none of its cell editors.
-    QWidget *editor = QApplication::focusWidget();
-    if (m_gridControl && editor && m_gridControl->viewport()->isAncestorOf(editor))
-        QMetaObject::invokeMethod(m_gridControl, "commitData", Qt::DirectConnection, Q_ARG(QWidget *, editor));
+bool TTrainingselement::finishEditing() {
     commit(false);
+    // Reported already; the typing stays and the command does not run.
+    if (m_saveFailed)
+        return false;
     if (m_table->isEditing())
         m_table->cancel();
+    return true;
 }
 
 int TTrainingselement::selectedRowCount() const {
@@ -840,7 +850,10 @@ void TTrainingselement::copyRows() {
     try {
         {
             CommandRun run(m_rowCommandRunning);
-            finishEditing();
+            if (!finishEditing()) {
+                QApplication::restoreOverrideCursor();
+                return;
+            }
             const auto refs =
                 EntryOperations::RowReferences(m_table->tableName(), m_setup.serienNr, m_setup.trNr, selectedOrders());
             if (m_view->copyRows) {
@@ -866,7 +879,8 @@ void TTrainingselement::runRowCommand(const std::function<bool()> &operation) {
         int row = -1;
         bool changed = false;
         try {
-            finishEditing();
+            if (!finishEditing())
+                return;
             row = m_table->recNo();
             changed = operation();
         } catch (const VelmoraError &e) {

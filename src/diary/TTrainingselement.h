@@ -45,9 +45,12 @@ public:
     // EngineError for a missing table or a field column the table lacks.
     void build(const QString &filename, bool grid, bool client, bool header);
     void reKey(int serienNr, int trNr, bool readOnly, int person);
-    // Posts the row; true when it had unsaved changes. A failing post is
-    // reported and its change cancelled.
+    // Finishes an open grid cell editor, then posts the row; true when it had
+    // unsaved changes. A failing post is reported; the typing stays in the
+    // row (saveFailed) unless the panel is being freed.
     bool commit(bool freeing);
+    // Whether the last commit could not store the row.
+    bool saveFailed() const { return m_saveFailed; }
 
     // The grid row commands, bound while the focus is in a grid panel of an
     // editable entry in list mode. Each posts the pending row first and
@@ -118,7 +121,7 @@ private:
     void focusMoved(QWidget *now);
     void bindRowCommands();
     void announce(int command, bool enable, void (TTrainingselement::*handler)());
-    void finishEditing();
+    bool finishEditing();
     std::vector<int> selectedOrders();
     int selectedRowCount() const;
     int currentOrder();
@@ -143,6 +146,7 @@ private:
     QSet<int> m_pickListColumns;
     LayoutDrag::State m_drag;
     bool m_rowCommandsBound = false;
+    bool m_saveFailed = false;
     bool m_rowCommandRunning = false;
     QMetaObject::Connection m_focusWatch;
 };

@@ -401,12 +401,35 @@ void TTrainingstagebuch::showEntry(bool focusView) {
         if (!list.isOpen())
             list.open();
         const bool hasRow = !list.isEmpty() && list.recNo() >= 0;
+        // Moving on stores the entry shown so far. When that fails the
+        // message has been shown; the entry stays on the right with what was
+        // typed, and the list goes back to it.
+        bool committed = false;
+        if (m_view && hasRow &&
+            (list.asInt(QStringLiteral("SerienNr")) != m_shownSerienNr ||
+             list.asInt(QStringLiteral("TrNr")) != m_shownTrNr)) {
+            committed = true;
+            bool stored = false;
+            try {
+                m_view->commit(false);
+                stored = !m_view->commitFailed();
+            } catch (const VelmoraError &e) {
+                Messages::error(e.message());
+            }
+            if (!stored) {
+                returnToShownEntry();
+                return;
+            }
+        }
         const int author = hasRow ? list.asInt(QStringLiteral("AutorNr")) : 0;
         const int form = hasRow ? list.asInt(QStringLiteral("FormularNr")) : 0;
         if (author != LastAuthor) {
             ReadOnly = EntryIsReadOnly(author, User);
             setWindowTitle(CaptionForReadOnly(windowTitle(), ReadOnly));
             LastAuthor = author;
+            // "&Löschen" and "&Einfügen" follow the entry the list stands on.
+            if (m_active && !DetailOnly)
+                bindListCommands();
         }
         if (hasRow) {
             m_shownDatum = list.asDateTime(QStringLiteral("Datum"));
@@ -434,8 +457,13 @@ void TTrainingstagebuch::showEntry(bool focusView) {
                     m_view = view;
                     connect(view, &EntryView::commandChanged, this,
                             [this](int command, bool enable, std::function<void()> handler) {
-                                if (host())
-                                    host()->SetMenuCommand(command, enable, std::move(handler));
+                                if (!host())
+                                    return;
+                                host()->SetMenuCommand(command, enable, std::move(handler));
+                                // A block panel lets go of its commands after the list
+                                // took the focus: the list's own commands stay bound.
+                                if (!enable && inside(dbgTr, QApplication::focusWidget()))
+                                    bindListCommands();
                             });
                     m_entryLayout->addWidget(view);
                     view->build();
@@ -446,7 +474,8 @@ void TTrainingstagebuch::showEntry(bool focusView) {
             }
             LastForm = form;
         } else {
-            m_view->commit(false);
+            if (!committed)
+                m_view->commit(false);
             m_view->reKey(m_shownSerienNr, m_shownTrNr, ReadOnly, PersonNr);
             if (focusView || DetailOnly)
                 m_view->setFocus();
@@ -454,6 +483,22 @@ void TTrainingstagebuch::showEntry(bool focusView) {
     } catch (const VelmoraError &e) {
         Messages::error(e.message());
     }
+}
+
+void TTrainingstagebuch::returnToShownEntry() {
+    const bool wasReady = Ready;
+    Ready = false;
+    Cursor &list = m_list.cursor();
+    const int serien = list.fieldIndex(QStringLiteral("SerienNr")), trnr = list.fieldIndex(QStringLiteral("TrNr"));
+    for (int r = 0; r < list.recordCount(); ++r) {
+        const std::vector<QVariant> row = list.rowAt(r);
+        if (size_t(std::max(serien, trnr)) < row.size() && row[size_t(serien)].toInt() == m_shownSerienNr &&
+            row[size_t(trnr)].toInt() == m_shownTrNr) {
+            list.moveTo(r);
+            break;
+        }
+    }
+    Ready = wasReady;
 }
 
 void TTrainingstagebuch::DiscardEntryView() {
@@ -470,6 +515,24 @@ void TTrainingstagebuch::DiscardEntryView() {
     delete view;
 }
 
+bool TTrainingstagebuch::CommitEntryView() {
+    if (!m_view)
+        return true;
+    bool headerChanged = false;
+    try {
+        headerChanged = m_view->commit(false);
+    } catch (const VelmoraError &e) {
+        Messages::error(e.message());
+        return false;
+    }
+    if (m_view->commitFailed())
+        return false;
+    // A changed date moves the entry in the list.
+    if (headerChanged && !Single && !Layout && !Deletion)
+        RefindEntry(m_shownDatum, m_shownSerienNr, m_shownTrNr);
+    return true;
+}
+
 void TTrainingstagebuch::RefindEntry(const QDateTime &date, int serienNr, int trNr) {
     const bool listMode = !Single && !Layout;
     const bool wasReady = Ready;
@@ -484,6 +547,13 @@ void TTrainingstagebuch::RefindEntry(const QDateTime &date, int serienNr, int tr
     }
     dbgTr->setUpdatesEnabled(true);
     Ready = wasReady || listMode;
+    // The right-hand side shows the entry the list stands on, so that what
+    // is typed next goes into it.
+    Cursor &list = m_list.cursor();
+    if (Ready && !Busy && listMode && list.isOpen() && !list.isEmpty() && list.recNo() >= 0 &&
+        (!m_view || list.asInt(QStringLiteral("SerienNr")) != m_shownSerienNr ||
+         list.asInt(QStringLiteral("TrNr")) != m_shownTrNr))
+        showEntry(false);
 }
 
 // ------------------------------------------------------------ tool bar
@@ -567,13 +637,30 @@ void TTrainingstagebuch::bindListCommands() {
         else
             main->SetMenuCommand(command, false);
     };
-    bind(kDelete, !ReadOnly && bool(deleteEntry), deleteEntry);
-    bind(kPaste, !ReadOnly && bool(pasteEntries) && main->PasteObjectCount(kEntryCopyKind) > 0, pasteEntries);
-    bind(kCopy, rows && bool(copyEntries), copyEntries);
+    bind(kDelete, !ReadOnly && rows && bool(deleteEntry), deleteEntry);
+    bindPasteCommand();
+    if (rows && copyEntries)
+        main->SetMenuCommand(kCopy, true, [this] {
+            copyEntries(*this);
+            // What was just copied can be pasted at once.
+            bindPasteCommand();
+        });
+    else
+        main->SetMenuCommand(kCopy, false);
     if (rows)
         main->SetMenuCommand(kRefresh, true, [this] { miRefreshClick(); });
     else
         main->SetMenuCommand(kRefresh, false);
+}
+
+void TTrainingstagebuch::bindPasteCommand() {
+    CommandHost *main = host();
+    if (!main || Single || Layout)
+        return;
+    if (!ReadOnly && pasteEntries && main->PasteObjectCount(kEntryCopyKind) > 0)
+        main->SetMenuCommand(kPaste, true, [this] { pasteEntries(*this); });
+    else
+        main->SetMenuCommand(kPaste, false);
 }
 
 void TTrainingstagebuch::dbgTrEnter() {
@@ -598,16 +685,7 @@ void TTrainingstagebuch::EntryViewEnter() {
 void TTrainingstagebuch::EntryViewExit() {
     DetailOnly = false;
     unbindCommand(kPaste);
-    if (!m_view)
-        return;
-    bool headerChanged = false;
-    try {
-        headerChanged = m_view->commit(false);
-    } catch (const VelmoraError &e) {
-        Messages::error(e.message());
-    }
-    if (headerChanged)
-        RefindEntry(m_shownDatum, m_shownSerienNr, m_shownTrNr);
+    CommitEntryView();
 }
 
 void TTrainingstagebuch::FormActivate() {
@@ -630,6 +708,7 @@ void TTrainingstagebuch::FormDeactivate() {
     m_active = false;
     if (m_view) {
         try {
+            // A failed save keeps the typing in the view (the message is shown).
             m_view->commit(false);
         } catch (const VelmoraError &e) {
             Messages::error(e.message());
@@ -689,6 +768,22 @@ bool TTrainingstagebuch::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void TTrainingstagebuch::closeEvent(QCloseEvent *event) {
+    // What is typed is stored before the window goes. When that fails the
+    // message has been shown and the window stays open with the entry and
+    // the typing, as any editor does; closing the program stops there too.
+    if (!m_finished && m_view) {
+        bool stored = false;
+        try {
+            m_view->commit(false);
+            stored = !m_view->commitFailed();
+        } catch (const VelmoraError &e) {
+            Messages::error(e.message());
+        }
+        if (!stored) {
+            event->ignore();
+            return;
+        }
+    }
     finish();
     event->accept();
 }

@@ -94,6 +94,10 @@ public:
     // Frees the entry view after committing it (before operations that
     // change the entries under it).
     void DiscardEntryView();
+    // Stores what is typed in the entry view, an open grid cell included.
+    // False when it could not be stored: the message has been shown and the
+    // typing stays in the view.
+    bool CommitEntryView();
 
     // Handlers.
     void Kat1Click(QAction *item);
@@ -142,8 +146,11 @@ private:
     void buildControls();
     void fillMenus();
     void bindListCommands();
+    void bindPasteCommand();
     void unbindCommand(int command);
     void showEntry(bool focusView);
+    // Puts the list back on the entry the right-hand side shows.
+    void returnToShownEntry();
     void focusChanged(QWidget *old, QWidget *now);
     void subWindowActivated(QWidget *activeWidget);
     void finish();

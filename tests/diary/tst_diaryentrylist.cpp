@@ -32,7 +32,8 @@ private Q_SLOTS:
     void missingFilter();
     void listsTheQuery_data();
     void listsTheQuery();
-    void malformedFilterLeavesListClosed();
+    void damagedFilterLinesAreSkipped();
+    void engineErrorLeavesListClosed();
     void refind_data();
     void refind();
     void lookUps();
@@ -250,11 +251,25 @@ void TestDiaryEntryList::listsTheQuery() {
     QCOMPARE(list.query().selection, BuildDiaryListQuery(in).selection);
 }
 
-void TestDiaryEntryList::malformedFilterLeavesListClosed() {
+// Lines that are no whole numbers never reach the SQL text, whatever put
+// them into the filter row.
+void TestDiaryEntryList::damagedFilterLinesAreSkipped() {
     DiaryQueryInput in;
     in.personNr = ClubFixture::kAnna;
     in.filterKey = ClubFixture::kFilter;
-    in.personen = QStringList{QStringLiteral("Anna")};
+    in.personen =
+        QStringList{QStringLiteral("Anna"), QStringLiteral("0) or (1 = 1"), QString::number(ClubFixture::kAnna)};
+    DiaryEntryList list(db());
+    list.rebuild(in);
+    QVERIFY(list.cursor().isOpen());
+    QCOMPARE(list.cursor().recordCount(), 3); // Anna's protocols, not every person's
+    QCOMPARE(list.query().selection, QStringList{QStringLiteral("((tr.PersonNr = %1))").arg(ClubFixture::kAnna)});
+}
+
+void TestDiaryEntryList::engineErrorLeavesListClosed() {
+    DiaryQueryInput in;
+    in.personNr = ClubFixture::kAnna;
+    db().dropTable(QStringLiteral("TR"));
     DiaryEntryList list(db());
     QVERIFY_THROWS_EXCEPTION(EngineError, list.rebuild(in));
     QVERIFY(!list.cursor().isOpen());

@@ -15,6 +15,10 @@ private Q_SLOTS:
     void otherModes();
     void runsOnTheDiary_data();
     void runsOnTheDiary();
+    void deletionSelectionWithoutFormOrPerson_data();
+    void deletionSelectionWithoutFormOrPerson();
+    void onlyWholeNumbersReachTheQuery();
+    void keyListLines_data();
     void keyListLines();
 };
 
@@ -105,6 +109,48 @@ void TestDiaryListQuery::otherModes() {
     QCOMPARE(BuildDiaryListQuery(in).lines, QStringList{"select * from tr where (AutorNr = 17) or (PersonNr = 17)"});
 }
 
+void TestDiaryListQuery::deletionSelectionWithoutFormOrPerson_data() {
+    QTest::addColumn<int>("formNr");
+    QTest::addColumn<int>("personNr");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("form 0, person 0") << 0 << 0 << 0;
+    QTest::newRow("negative numbers") << -1 << -5 << 0;
+    QTest::newRow("a form") << test::ClubFixture::kForm << 0 << 6;
+    QTest::newRow("a person") << 0 << int(test::ClubFixture::kPaul) << 1;
+}
+
+void TestDiaryListQuery::deletionSelectionWithoutFormOrPerson() {
+    QFETCH(int, formNr);
+    QFETCH(int, personNr);
+    QFETCH(int, rows);
+    test::TempInstallation inst;
+    test::ClubFixture club(inst.db());
+    DiaryQueryInput in;
+    in.mode = DiaryQueryInput::Mode::Deletion;
+    in.formNr = formNr;
+    in.personNr = personNr;
+    const DiaryQuery q = BuildDiaryListQuery(in);
+    QCOMPARE(q.lines.size(), 1);
+    Query run(inst.db(), q.lines.join(QLatin1Char('\n')));
+    run.open();
+    QCOMPARE(run.recordCount(), rows);
+}
+
+void TestDiaryListQuery::onlyWholeNumbersReachTheQuery() {
+    DiaryQueryInput in;
+    in.kindCode = 2;
+    in.personNr = 17;
+    in.filterKey = 65537;
+    in.filterName = QStringLiteral("Kaputt");
+    in.autoren = QStringList{"5", "5) or (1 = 1", " 6 "};
+    in.personen = QStringList{"0) or (1 = 1", "17", "x"};
+    in.formulare = QStringList{"abc"};
+    const DiaryQuery q = BuildDiaryListQuery(in);
+    QCOMPARE(q.lines, (QStringList{"select * from tr where (Art = 2) and", "((tr.AutorNr = 5) or  ",
+                                   "(tr.AutorNr = 6)) and", "((tr.PersonNr = 17))", "order by tr.datum"}));
+    QVERIFY(!q.severalPersons);
+}
+
 void TestDiaryListQuery::runsOnTheDiary_data() {
     QTest::addColumn<bool>("withFilter");
     QTest::addColumn<QDate>("to");
@@ -142,9 +188,21 @@ void TestDiaryListQuery::runsOnTheDiary() {
     QCOMPARE(got, entries);
 }
 
+void TestDiaryListQuery::keyListLines_data() {
+    QTest::addColumn<QString>("memo");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("line breaks of every kind") << "1\r2\r\n3\n\n 4 " << QStringList{"1", "2", "3", "4"};
+    QTest::newRow("empty") << "" << QStringList{};
+    QTest::newRow("a condition is no number") << "65538\r0) or (1 = 1" << QStringList{"65538"};
+    QTest::newRow("names, decimals and words are skipped")
+        << "Anna\r1,5\r2.0\r7 8\r-3\r+4\r12345678901" << QStringList{"-3"};
+    QTest::newRow("leading zeros") << "007" << QStringList{"7"};
+}
+
 void TestDiaryListQuery::keyListLines() {
-    QCOMPARE(KeyListLines(QStringLiteral("1\r2\r\n3\n\n 4 ")), (QStringList{"1", "2", "3", "4"}));
-    QVERIFY(KeyListLines(QString()).isEmpty());
+    QFETCH(QString, memo);
+    QFETCH(QStringList, lines);
+    QCOMPARE(KeyListLines(memo), lines);
 }
 
 QTEST_GUILESS_MAIN(TestDiaryListQuery)

@@ -3,6 +3,7 @@
 #include "diary/EntryRules.h"
 #include "store/Query.h"
 #include "support/ClubFixture.h"
+#include "support/EntryFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 
@@ -252,31 +253,84 @@ private Q_SLOTS:
         QVERIFY(!Ops::DeleteEntry(db(), {1, a}));
     }
 
+    // Rows in a block the form no longer holds, and in a block table of no
+    // form at all, go with the entry: a later entry with the same number must
+    // not show them.
+    void deleteEntryRemovesRowsOfBlocksTheFormNoLongerHolds() {
+        const int a = trNrOf(QStringLiteral("Grundlage"));
+        test::AddBlock(db(), ClubFixture::kBase + 20, QStringLiteral("TR_2"), true,
+                       {{QStringLiteral("Wdh"), QStringLiteral("I")}});
+        test::InsertRow(db(), QStringLiteral("TR_2"),
+                        {{QStringLiteral("SerienNr"), 1},
+                         {QStringLiteral("TrNr"), a},
+                         {QStringLiteral("Order"), 0},
+                         {QStringLiteral("Wdh"), 5}});
+        test::InsertRow(db(), QStringLiteral("TR_2"),
+                        {{QStringLiteral("SerienNr"), 1},
+                         {QStringLiteral("TrNr"), a + 1},
+                         {QStringLiteral("Order"), 0},
+                         {QStringLiteral("Wdh"), 6}});
+        // A block table whose TRTABLE row is gone.
+        db().exec(QStringLiteral("CREATE TABLE TR_9 (SerienNr SHORT, TrNr LONG, \"Order\" SHORT)"));
+        db().exec(QStringLiteral("INSERT INTO TR_9 VALUES (1, %1, 0)").arg(a));
+        QVERIFY(Ops::DeleteEntry(db(), {1, a}));
+        QCOMPARE(count(QStringLiteral("select count(*) from TR_2 where TrNr = %1").arg(a)), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from TR_9")), 0);
+        QCOMPARE(count(QStringLiteral("select count(*) from TR_2")), 1); // another entry's row stays
+        QVERIFY(rows(1, a).isEmpty());
+        QVERIFY(!db().inTransaction());
+    }
+
+    // A reference marked deleted is a vanished source, even when its number
+    // has been given to a new entry.
+    void deletedReferenceIsNotPasted() {
+        const int a = trNrOf(QStringLiteral("Grundlage"));
+        const int before = trCount();
+        EntryReference gone{1, a};
+        gone.Deleted = true;
+        const PasteResult r = Ops::PasteEntries(db(), target(), {gone}, 1);
+        QCOMPARE(r.pasted, 0);
+        QCOMPARE(r.error, kVanished);
+        QCOMPARE(trCount(), before);
+        std::vector<RowReference> refs{{QStringLiteral("TR_1"), 1, a, 0, true}};
+        std::vector<RowReference *> clip{&refs[0]};
+        const int paul = trNrOf(QStringLiteral("Paul läuft"));
+        QCOMPARE(Ops::PasteRows(db(), QStringLiteral("TR_1"), 1, paul, 0, clip), 0);
+        QCOMPARE(rows(1, paul).size(), 1);
+    }
+
     void confirmDeleteEntry_data() {
         QTest::addColumn<int>("selected");
         QTest::addColumn<bool>("answer");
         QTest::addColumn<bool>("deleted");
         QTest::addColumn<QString>("error");
-        QTest::newRow("yes") << 1 << true << true << QString();
-        QTest::newRow("no") << 1 << false << false << QString();
+        QTest::addColumn<int>("user");
+        QTest::newRow("yes") << 1 << true << true << QString() << int(ClubFixture::kCoach);
+        QTest::newRow("no") << 1 << false << false << QString() << int(ClubFixture::kCoach);
         QTest::newRow("two selected") << 2 << true << false
-                                      << QStringLiteral("Sie können nur jeweils eine Eintragung auf einmal löschen!");
+                                      << QStringLiteral("Sie können nur jeweils eine Eintragung auf einmal löschen!")
+                                      << int(ClubFixture::kCoach);
+        // The coach wrote the entry: Paul, logged in, sees it read-only.
+        QTest::newRow("another author's entry") << 1 << true << false << QString() << int(ClubFixture::kPaul);
     }
     void confirmDeleteEntry() {
         QFETCH(int, selected);
         QFETCH(bool, answer);
         QFETCH(bool, deleted);
         QFETCH(QString, error);
+        QFETCH(int, user);
         const int a = trNrOf(QStringLiteral("Grundlage"));
         m_messages->answer(answer);
         QString raised;
         try {
-            QCOMPARE(Ops::ConfirmDeleteEntry(db(), {1, a}, selected), deleted);
+            QCOMPARE(Ops::ConfirmDeleteEntry(db(), {1, a}, selected, user), deleted);
         } catch (const VelmoraError &e) {
             raised = e.message();
         }
         QCOMPARE(raised, error);
-        if (error.isEmpty())
+        if (user != ClubFixture::kCoach)
+            QVERIFY(m_messages->entries().isEmpty()); // not even asked
+        else if (error.isEmpty())
             QCOMPARE(
                 m_messages->texts(Messages::Kind::Question),
                 QStringList{QStringLiteral("Wollen Sie die ausgewählte Eintragung wirklich löschen?\n") + kDeleteLine});

@@ -344,17 +344,43 @@ private Q_SLOTS:
         QCOMPARE(count(QStringLiteral("select Dauer from TR_1 where (TrNr = %1) and (\"Order\" = 0)").arg(m_e1)), 250);
     }
 
-    void failingPostAtCommitIsReportedAndCancelled() {
+    // A failed save says so and keeps what was typed, so that it can be
+    // stored once the cause is gone; only a view that goes drops it.
+    void failingPostAtCommitIsReportedAndKept() {
         const int e =
             m_club->addEntry(ClubFixture::kAnna, 2, QDateTime(QDate(2026, 3, 4), QTime(9, 0)), QStringLiteral("neu"));
         auto v = view(e);
+        auto *notiz =
+            v->findChild<TDBEdit *>(QStringLiteral("F") + name(ClubFixture::kForm, 5, ClubFixture::kBlock, 4));
+        QVERIFY(notiz);
+        notiz->setFocus();
+        QTest::keyClicks(notiz, QStringLiteral("meins"));
         // Another window stored the row the view is about to insert.
         m_club->addBlockRow(e, 0, 10, 1.0, ClubFixture::kValueLocker, QStringLiteral("anders"));
         v->commit(false);
         QCOMPARE(m_messages->texts(test::MessageRecorder::Kind::Error).size(), 1);
         QVERIFY(m_messages->texts().first().contains(QStringLiteral("TR_1")));
-        QCOMPARE(panel(*v, ClubFixture::kBlock)->table()->state(), Cursor::State::Browse);
+        QVERIFY(v->commitFailed());
+        QCOMPARE(panel(*v, ClubFixture::kBlock)->table()->state(), Cursor::State::Insert);
+        QCOMPARE(notiz->text(), QStringLiteral("meins"));
         QCOMPARE(count(QStringLiteral("select count(*) from TR_1 where TrNr = %1").arg(e)), 1);
+        // The other row goes: the same commit now stores the typing.
+        Query(db(), QStringLiteral("delete from TR_1 where TrNr = %1").arg(e)).exec();
+        m_messages->clear();
+        v->commit(false);
+        QVERIFY(!v->commitFailed());
+        QVERIFY(m_messages->texts().isEmpty());
+        QCOMPARE(count(QStringLiteral("select count(*) from TR_1 where TrNr = %1 and Notiz = 'meins'").arg(e)), 1);
+    }
+
+    void failingPostWhileFreeingIsReportedAndDropped() {
+        const int e =
+            m_club->addEntry(ClubFixture::kAnna, 2, QDateTime(QDate(2026, 3, 4), QTime(9, 0)), QStringLiteral("neu"));
+        auto v = view(e);
+        m_club->addBlockRow(e, 0, 10, 1.0, ClubFixture::kValueLocker, QStringLiteral("anders"));
+        v->commit(true);
+        QCOMPARE(m_messages->texts(test::MessageRecorder::Kind::Error).size(), 1);
+        QCOMPARE(panel(*v, ClubFixture::kBlock)->table()->state(), Cursor::State::Browse);
     }
 
     void missingBlockTableIsNamedAndTheOthersBuilt() {
