@@ -316,7 +316,9 @@ Temporal readTemporal(const QString &text) {
     return t;
 }
 
-QString isoDate(const QDate &d) { return storedDate(d); }
+QString isoDate(const QDate &d) {
+    return storedDate(d);
+}
 
 // --- the translation itself --------------------------------------------------
 

@@ -333,6 +333,10 @@ void TestLocalSqlTranslator::textForms_data() {
     QTest::newRow("unbalanced parenthesis passed on") << "select (Art from TR" << "select (Art from TR";
     QTest::newRow("line breaks kept") << "select Art\r\nfrom TR\nwhere Art = \"3\""
                                       << "select Art\r\nfrom TR\nwhere Art = '3'";
+    // In UPDATE's SET list "=" assigns: the typed date is stored, not compared.
+    QTest::newRow("date assigned in the stored form")
+        << "update TR set Datum = '11.01.26', Woche = '02' where Datum <= \"11.01.2026\""
+        << "update TR set Datum = '2026-01-11 00:00:00.000', Woche = '02' where Datum < '2026-01-12'";
     QTest::newRow("quote-only constants") << "select \"\"\"\" + \"\"\".\"\"\" + \" \" from TR"
                                           << "select ('\"' || '\".\"' || ' ') from TR";
 }
