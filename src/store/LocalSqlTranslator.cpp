@@ -365,14 +365,14 @@ private:
     }
 
     // Collects the tables (and their aliases) the statement names after FROM,
-    // JOIN, UPDATE and INTO: they alone decide what its names mean, so that
+    // JOIN, UPDATE, INTO and TABLE: they alone decide what its names mean, so that
     // unqualified and alias-qualified columns find their real type.
     void scanTableLists(const Nodes &t) {
         for (size_t i = 0; i < t.size(); ++i) {
             if (t[i].kind == Kind::Word && isWord(t[i], "AS") && i + 1 < t.size() &&
                 (t[i + 1].kind == Kind::Word || t[i + 1].kind == Kind::DQuoted))
                 m_resultNames.insert(nameOf(t[i + 1]).toLower());
-            const bool into = isWord(t[i], "INTO");
+            const bool into = isWord(t[i], "INTO") || isWord(t[i], "TABLE");
             if (!isWord(t[i], "FROM") && !isWord(t[i], "JOIN") && !isWord(t[i], "UPDATE") && !into)
                 continue;
             size_t j = i + 1;

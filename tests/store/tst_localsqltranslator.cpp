@@ -337,6 +337,8 @@ void TestLocalSqlTranslator::textForms_data() {
     QTest::newRow("date assigned in the stored form")
         << "update TR set Datum = '11.01.26', Woche = '02' where Datum <= \"11.01.2026\""
         << "update TR set Datum = '2026-01-11 00:00:00.000', Woche = '02' where Datum < '2026-01-12'";
+    QTest::newRow("quoted table name after TABLE") << "drop table \"TMP00003\""
+                                                   << "drop table \"TMP00003\"";
     QTest::newRow("quote-only constants") << "select \"\"\"\" + \"\"\".\"\"\" + \" \" from TR"
                                           << "select ('\"' || '\".\"' || ' ') from TR";
 }
