@@ -203,7 +203,7 @@ Cursor::Where Cursor::buildWhere() const {
         }
     }
     if (m_filtered && !m_filter.trimmed().isEmpty())
-        conds << QLatin1Char('(') + m_db.translateCondition(m_filter) + QLatin1Char(')');
+        conds << QLatin1Char('(') + m_db.translateCondition(m_filter, m_table) + QLatin1Char(')');
     if (!conds.isEmpty())
         w.sql = QLatin1String(" WHERE ") + conds.join(QLatin1String(" AND "));
     return w;

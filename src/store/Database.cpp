@@ -25,16 +25,50 @@ QString quoteText(const QString &text) {
 
 Statement::Statement(Database &db, const QString &sql) : m_db(db), m_sql(sql) {
     const QByteArray utf8 = sql.toUtf8();
+    const char *const end = utf8.constData() + utf8.size();
     sqlite3_stmt *raw = nullptr;
-    if (sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &raw, nullptr) != SQLITE_OK) {
+    const char *tail = nullptr;
+    if (sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &raw, &tail) != SQLITE_OK) {
         sqlite3_finalize(raw);
         db.raise(QStringLiteral("SQL: ") + sql.simplified());
     }
     m_stmt.reset(raw);
+    // A second statement would otherwise be dropped without a word, and with
+    // it the conditions appended after a typed one.
+    const char *rest = tail;
+    while (rest && rest < end) {
+        sqlite3_stmt *extra = nullptr;
+        const char *next = nullptr;
+        const int rc = sqlite3_prepare_v2(db.handle(), rest, int(end - rest), &extra, &next);
+        sqlite3_finalize(extra);
+        if (rc != SQLITE_OK || extra || next == rest) {
+            const QString after = QString::fromUtf8(tail, end - tail).simplified();
+            throw EngineError(QStringLiteral("text after the end of the statement: %1\n"
+                                             "Eine SQL-Anweisung darf nach dem \";\" nichts weiter enthalten.\nSQL: %2")
+                                  .arg(after, sql.simplified()));
+        }
+        rest = next;
+    }
+    m_bound.assign(size_t(sqlite3_bind_parameter_count(raw)) + 1, false);
 }
 
 void Statement::bind(int index, const QVariant &value, FieldType type, int size) {
     bindStorage(m_db, m_stmt.get(), index, value, type, size);
+    if (index > 0 && size_t(index) < m_bound.size())
+        m_bound[size_t(index)] = true;
+}
+
+void Statement::requireNamedParameters() {
+    // A misspelled or forgotten parameter would bind NULL and quietly match nothing.
+    for (size_t i = 1; i < m_bound.size(); ++i) {
+        const char *name = sqlite3_bind_parameter_name(m_stmt.get(), int(i));
+        if (m_bound[i] || !name || name[0] == '?')
+            continue;
+        const QString n = QString::fromUtf8(name);
+        throw EngineError(QStringLiteral("parameter without a value: %1\nDer Parameter %1 hat keinen Wert.\nSQL: %2")
+                              .arg(n, m_sql.simplified()));
+    }
+    m_parametersChecked = true;
 }
 
 bool Statement::bind(const QString &name, const QVariant &value) {
@@ -51,6 +85,8 @@ bool Statement::bind(const QString &name, const QVariant &value) {
 }
 
 bool Statement::step() {
+    if (!m_parametersChecked)
+        requireNamedParameters();
     const int rc = sqlite3_step(m_stmt.get());
     if (rc == SQLITE_ROW)
         return true;
@@ -176,6 +212,10 @@ Database::Database(QString name, QString directory, bool create, bool readOnly)
     if (rc != SQLITE_OK)
         throw EngineError(QStringLiteral("Die Datenbank %1 (%2) kann nicht geöffnet werden: %3")
                               .arg(m_name, path, QString::fromUtf8(sqlite3_errmsg(raw))));
+    // Double-quoted text is told apart from names by the translator alone;
+    // SQLite's fallback would turn an unknown name into text without a word.
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     // Reading the schema is the first access to the file; a foreign file
     // fails here, before anything could be written to it.
     char *err = nullptr;
@@ -200,8 +240,8 @@ QString Database::filePath() const { return QDir(m_directory).filePath(QString::
 
 QString Database::translate(const QString &localSql) const { return m_translator.translate(localSql); }
 
-QString Database::translateCondition(const QString &expression) const {
-    return m_translator.translateCondition(expression);
+QString Database::translateCondition(const QString &expression, const QString &table) const {
+    return m_translator.translateCondition(expression, table);
 }
 
 QString Database::lastErrorText() const { return QString::fromUtf8(sqlite3_errmsg(m_db.get())); }
@@ -247,6 +287,15 @@ QString Database::plainTableName(const QString &name) {
     return n;
 }
 
+StatementHandle Database::prepareSchemaRead(const QByteArray &sql, const QString &context) const {
+    sqlite3_stmt *raw = nullptr;
+    if (sqlite3_prepare_v2(m_db.get(), sql.constData(), -1, &raw, nullptr) != SQLITE_OK || !raw) {
+        sqlite3_finalize(raw);
+        raise(context);
+    }
+    return StatementHandle(raw);
+}
+
 void Database::invalidateSchema() {
     m_tablesLoaded = false;
     m_tables.clear();
@@ -256,15 +305,19 @@ void Database::loadTableList() const {
     if (m_tablesLoaded)
         return;
     m_tables.clear();
-    sqlite3_stmt *raw = nullptr;
-    sqlite3_prepare_v2(m_db.get(),
-                       "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'",
-                       -1, &raw, nullptr);
-    StatementHandle st(raw);
-    while (st && sqlite3_step(st.get()) == SQLITE_ROW) {
+    // A busy or damaged schema must not read as a database without tables.
+    const QString context = QStringLiteral("Tabellenliste der Datenbank ") + m_name;
+    StatementHandle st = prepareSchemaRead(
+        "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'", context);
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
         CachedTable t;
         t.name = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0)));
         m_tables.insert(t.name.toLower(), t);
+    }
+    if (rc != SQLITE_DONE) {
+        m_tables.clear();
+        raise(context);
     }
     m_tablesLoaded = true;
 }
@@ -301,11 +354,9 @@ const FieldDefs &Database::fieldDefs(const QString &table) const {
     if (!t.loaded) {
         t.fields.clear();
         const QByteArray sql = "PRAGMA table_info(" + quoteIdentifier(real).toUtf8() + ")";
-        sqlite3_stmt *raw = nullptr;
-        if (sqlite3_prepare_v2(m_db.get(), sql.constData(), -1, &raw, nullptr) != SQLITE_OK)
-            raise(QStringLiteral("Tabelle ") + real);
-        StatementHandle st(raw);
-        while (sqlite3_step(st.get()) == SQLITE_ROW) {
+        StatementHandle st = prepareSchemaRead(sql, QStringLiteral("Tabelle ") + real);
+        int rc;
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
             FieldDef f;
             f.name = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 1)));
             f.type = parseDeclaredType(
@@ -314,6 +365,10 @@ const FieldDefs &Database::fieldDefs(const QString &table) const {
             if (sqlite3_column_type(st.get(), 4) != SQLITE_NULL)
                 f.defaultValue = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 4)));
             t.fields.push_back(f);
+        }
+        if (rc != SQLITE_DONE) {
+            t.fields.clear();
+            raise(QStringLiteral("Tabelle ") + real);
         }
         t.loaded = true;
     }
@@ -331,15 +386,16 @@ int Database::fieldIndex(const QString &table, const QString &field) const {
 QStringList Database::primaryKey(const QString &table) const {
     const QString real = requireTable(table);
     const QByteArray sql = "PRAGMA table_info(" + quoteIdentifier(real).toUtf8() + ")";
-    sqlite3_stmt *raw = nullptr;
-    sqlite3_prepare_v2(m_db.get(), sql.constData(), -1, &raw, nullptr);
-    StatementHandle st(raw);
+    StatementHandle st = prepareSchemaRead(sql, QStringLiteral("Primärindex der Tabelle ") + real);
     QMap<int, QString> byPos;
-    while (st && sqlite3_step(st.get()) == SQLITE_ROW) {
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
         const int pk = sqlite3_column_int(st.get(), 5);
         if (pk > 0)
             byPos.insert(pk, QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 1))));
     }
+    if (rc != SQLITE_DONE)
+        raise(QStringLiteral("Primärindex der Tabelle ") + real);
     return byPos.values();
 }
 
@@ -347,11 +403,11 @@ std::vector<IndexDef> Database::indexes(const QString &table) const {
     const QString real = requireTable(table);
     std::vector<IndexDef> out;
     const QByteArray sql = "PRAGMA index_list(" + quoteIdentifier(real).toUtf8() + ")";
-    sqlite3_stmt *raw = nullptr;
-    sqlite3_prepare_v2(m_db.get(), sql.constData(), -1, &raw, nullptr);
-    StatementHandle st(raw);
+    const QString context = QStringLiteral("Indizes der Tabelle ") + real;
+    StatementHandle st = prepareSchemaRead(sql, context);
     const QString prefix = real + QLatin1Char('$');
-    while (st && sqlite3_step(st.get()) == SQLITE_ROW) {
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
         const QString origin = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 3)));
         if (origin != QLatin1String("c"))
             continue;
@@ -360,16 +416,19 @@ std::vector<IndexDef> Database::indexes(const QString &table) const {
         idx.name = stored.startsWith(prefix, Qt::CaseInsensitive) ? stored.mid(prefix.size()) : stored;
         idx.unique = sqlite3_column_int(st.get(), 2) != 0;
         const QByteArray infoSql = "PRAGMA index_info(" + quoteIdentifier(stored).toUtf8() + ")";
-        sqlite3_stmt *rawInfo = nullptr;
-        sqlite3_prepare_v2(m_db.get(), infoSql.constData(), -1, &rawInfo, nullptr);
-        StatementHandle info(rawInfo);
+        StatementHandle info = prepareSchemaRead(infoSql, context);
         QMap<int, QString> cols;
-        while (info && sqlite3_step(info.get()) == SQLITE_ROW)
+        int infoRc;
+        while ((infoRc = sqlite3_step(info.get())) == SQLITE_ROW)
             cols.insert(sqlite3_column_int(info.get(), 0),
                         QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(info.get(), 2))));
+        if (infoRc != SQLITE_DONE)
+            raise(context);
         idx.fields = cols.values();
         out.push_back(idx);
     }
+    if (rc != SQLITE_DONE)
+        raise(context);
     std::sort(out.begin(), out.end(), [](const IndexDef &a, const IndexDef &b) {
         return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
     });
@@ -485,18 +544,12 @@ void Database::rollback() {
 }
 
 FieldType Database::columnType(const QString &table, const QString &column) const {
-    if (!table.isEmpty() && tableExists(table)) {
-        const int i = fieldIndex(table, column);
-        return i < 0 ? FieldType::Unknown : fieldDefs(table)[size_t(i)].type;
-    }
-    loadTableList();
-    const QStringList names = tables();
-    for (const QString &t : names) {
-        const int i = fieldIndex(t, column);
-        if (i >= 0)
-            return fieldDefs(t)[size_t(i)].type;
-    }
-    return FieldType::Unknown;
+    // Only the table named decides; a column of some unrelated table must
+    // never change what a statement means.
+    if (table.isEmpty() || !tableExists(table))
+        return FieldType::Unknown;
+    const int i = fieldIndex(table, column);
+    return i < 0 ? FieldType::Unknown : fieldDefs(table)[size_t(i)].type;
 }
 
 } // namespace velmora

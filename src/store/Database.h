@@ -51,9 +51,13 @@ public:
     const QString &sql() const { return m_sql; }
 
 private:
+    void requireNamedParameters();
+
     Database &m_db;
     StatementHandle m_stmt;
     QString m_sql;
+    std::vector<bool> m_bound; // by parameter index; [0] unused
+    bool m_parametersChecked = false;
 };
 
 // Converts between the stored form and Qt values, by field type.
@@ -80,7 +84,8 @@ public:
 
     // Local SQL to SQLite SQL.
     QString translate(const QString &localSql) const;
-    QString translateCondition(const QString &expression) const;
+    // A cursor's filter expression over the table it reads.
+    QString translateCondition(const QString &expression, const QString &table = {}) const;
 
     // Runs SQLite SQL (several statements allowed), throwing EngineError.
     void exec(const QString &sql);
@@ -131,6 +136,8 @@ public:
 private:
     void releaseReaders(const QString &table);
     void loadTableList() const;
+    // Prepares a read of the schema; a busy or damaged schema raises.
+    StatementHandle prepareSchemaRead(const QByteArray &sql, const QString &context) const;
 
     QString m_name;
     QString m_directory;

@@ -1,5 +1,9 @@
 #include "store/LocalSqlTranslator.h"
 
+#include "base/GermanInput.h"
+#include "store/Errors.h"
+#include "store/Values.h"
+
 #include <QDate>
 #include <QHash>
 #include <QRegularExpression>
@@ -267,6 +271,11 @@ QString body(const Node &n) {
             s += QLatin1Char(')');
         return s;
     }
+    case Kind::Op:
+        // The engine divides as arithmetic does: 45 / 60 is 0.75, not 0.
+        if (n.text == QLatin1String("/"))
+            return QStringLiteral("* 1.0 /");
+        return n.text;
     default:
         return n.text;
     }
@@ -281,39 +290,35 @@ Node makeRaw(const QString &ws, const QString &text, bool yieldsText) {
     return r;
 }
 
-// --- date literals -----------------------------------------------------------
+// --- date and time literals ------------------------------------------------
 
-// A date-only literal in stored (yyyy-MM-dd) or German (dd.MM.yyyy) form.
-std::optional<QDate> dateOnlyLiteral(const QString &text) {
-    static const QRegularExpression iso(QStringLiteral(R"(^(\d{4})-(\d{2})-(\d{2})$)"));
-    static const QRegularExpression german(QStringLiteral(R"(^(\d{1,2})\.(\d{1,2})\.(\d{4})$)"));
-    QDate d;
-    if (auto m = iso.match(text); m.hasMatch())
-        d = QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-    else if (auto g = german.match(text); g.hasMatch())
-        d = QDate(g.captured(3).toInt(), g.captured(2).toInt(), g.captured(1).toInt());
-    if (!d.isValid())
-        return std::nullopt;
-    return d;
+// What a text constant holds when it is compared with a date or time column;
+// None for text that is no date or time at all, or no possible one ("31.02.2026").
+struct Temporal {
+    enum Kind { None, Date, DateTime, Time } kind = None;
+    QDate date;
+    QDateTime dateTime;
+    QTime time;
+};
+
+Temporal readTemporal(const QString &text) {
+    Temporal t;
+    if (const auto d = ParseGermanDate(text)) {
+        t.kind = Temporal::Date;
+        t.date = *d;
+    } else if (const auto dt = ParseGermanDateTime(text)) {
+        t.kind = Temporal::DateTime;
+        t.dateTime = *dt;
+    } else if (const auto tm = ParseGermanTime(text)) {
+        t.kind = Temporal::Time;
+        t.time = *tm;
+    }
+    return t;
 }
 
-// A German date with a time part ("11.01.2026 18:30") in stored form.
-std::optional<QString> germanDateTimeLiteral(const QString &text) {
-    static const QRegularExpression re(
-        QStringLiteral(R"(^(\d{1,2})\.(\d{1,2})\.(\d{4})\s+(\d{1,2}:\d{2}(?::\d{2}(?:\.\d{1,3})?)?)$)"));
-    const auto m = re.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
-    const QDate d(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
-    if (!d.isValid())
-        return std::nullopt;
-    QString time = m.captured(4);
-    if (time.indexOf(QLatin1Char(':')) == 1)
-        time.prepend(QLatin1Char('0'));
-    return d.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') + time;
+QString isoDate(const QDate &d) {
+    return storedDate(d);
 }
-
-QString isoDate(const QDate &d) { return d.toString(QStringLiteral("yyyy-MM-dd")); }
 
 // --- the translation itself --------------------------------------------------
 
@@ -325,7 +330,10 @@ struct ColumnRef {
 
 class Translator {
 public:
-    explicit Translator(const SchemaLookup &schema) : m_schema(schema) {}
+    explicit Translator(const SchemaLookup &schema, const QString &table = {}) : m_schema(schema) {
+        if (!table.isEmpty())
+            m_fromTables << tableName(table);
+    }
 
     QString run(const QString &sql) {
         QString trailingWs;
@@ -356,11 +364,16 @@ private:
         return name;
     }
 
-    // Collects the tables (and their aliases) named after FROM and JOIN, so
-    // that unqualified and alias-qualified columns find their real type.
+    // Collects the tables (and their aliases) the statement names after FROM,
+    // JOIN, UPDATE, INTO and TABLE: they alone decide what its names mean, so that
+    // unqualified and alias-qualified columns find their real type.
     void scanTableLists(const Nodes &t) {
         for (size_t i = 0; i < t.size(); ++i) {
-            if (!isWord(t[i], "FROM") && !isWord(t[i], "JOIN"))
+            if (t[i].kind == Kind::Word && isWord(t[i], "AS") && i + 1 < t.size() &&
+                (t[i + 1].kind == Kind::Word || t[i + 1].kind == Kind::DQuoted))
+                m_resultNames.insert(nameOf(t[i + 1]).toLower());
+            const bool into = isWord(t[i], "INTO") || isWord(t[i], "TABLE");
+            if (!isWord(t[i], "FROM") && !isWord(t[i], "JOIN") && !isWord(t[i], "UPDATE") && !into)
                 continue;
             size_t j = i + 1;
             while (j < t.size()) {
@@ -369,8 +382,9 @@ private:
                 if (!nameLike || !m_schema.isTable(nameOf(name)))
                     break;
                 size_t k = j + 1;
-                if (k < t.size() && (isOp(t[k], ".") || isOp(t[k], "(")))
+                if (k < t.size() && (isOp(t[k], ".") || (!into && isOp(t[k], "("))))
                     break; // EXTRACT(YEAR FROM tr.Datum) and the like
+                m_tableTokens.insert(j);
                 const QString table = tableName(nameOf(name));
                 if (!m_fromTables.contains(table, Qt::CaseInsensitive))
                     m_fromTables << table;
@@ -402,11 +416,12 @@ private:
             if (t != FieldType::Unknown)
                 return t;
         }
-        return m_schema.columnType(QString(), column);
+        return FieldType::Unknown;
     }
 
     // The engine reads a double-quoted token as a name or as text depending
-    // on where it stands; SQLite would read every one of them as a name.
+    // on where it stands and on the statement's own tables; SQLite would read
+    // every one of them as a name (its fallback to text is switched off).
     void classifyDoubleQuoted(Nodes &t) const {
         auto textOp = [](const Node &n) { return isOp(n, "+") || isOp(n, "||"); };
         for (size_t i = 0; i < t.size(); ++i) {
@@ -416,18 +431,19 @@ private:
             const Node *prev = i > 0 ? &t[i - 1] : nullptr;
             const Node *next = i + 1 < t.size() ? &t[i + 1] : nullptr;
             bool ident;
-            if ((prev && isOp(*prev, ".")) || (next && isOp(*next, ".")))
+            if ((prev && isOp(*prev, ".")) || (next && isOp(*next, ".")) || m_tableTokens.contains(i))
                 ident = true;
             // A bare table name is no valid operand, so text wins here even
             // when the text happens to equal a table's name.
             else if ((prev && (isComparisonOp(*prev) || textOp(*prev))) || (next && textOp(*next)))
                 ident = false;
-            else if (m_schema.isTable(n.value))
-                ident = true;
             else if (prev && isWord(*prev, "AS"))
                 ident = true; // a column alias
+            else if (typeOf(QString(), n.value) != FieldType::Unknown)
+                ident = true; // a column of the statement's own tables
             else
-                ident = typeOf(QString(), n.value) != FieldType::Unknown;
+                // "order by "Woche"" names a result column; "T" as Type is text.
+                ident = !(next && isWord(*next, "AS")) && m_resultNames.contains(n.value.toLower());
             if (ident) {
                 n.kind = Kind::Ident;
                 n.value = tableName(n.value);
@@ -590,7 +606,7 @@ private:
             return makeRaw({}, QStringLiteral("CAST(%1 AS REAL)").arg(x), false);
         if (type == QLatin1String("DATE")) {
             if (literal)
-                if (auto d = dateOnlyLiteral(c[0].value))
+                if (auto d = ParseGermanDate(c[0].value))
                     return makeRaw({}, quoteText(isoDate(*d)), false);
             if (ft == FieldType::Date)
                 return makeRaw({}, x, false);
@@ -603,10 +619,10 @@ private:
         }
         if (type == QLatin1String("TIMESTAMP")) {
             if (literal) {
-                if (auto dt = germanDateTimeLiteral(c[0].value))
-                    return makeRaw({}, quoteText(*dt), false);
-                if (auto d = dateOnlyLiteral(c[0].value))
+                if (auto d = ParseGermanDate(c[0].value))
                     return makeRaw({}, quoteText(isoDate(*d)), false);
+                if (auto dt = ParseGermanDateTime(c[0].value))
+                    return makeRaw({}, quoteText(storedDateTime(*dt)), false);
             }
             return makeRaw({}, QLatin1Char('(') + x + QLatin1Char(')'), false);
         }
@@ -650,30 +666,125 @@ private:
         return makeRaw({}, s + QLatin1Char(')'), true);
     }
 
-    // --- comparisons with dates ---
+    // --- comparisons with dates and times ---
 
-    // Rewrites "column op literal" for date-time and date columns. Returns the
-    // replacement text, or nothing when the comparison stays as written.
-    std::optional<QString> dateComparison(const QString &col, FieldType type, QString op,
-                                          const QString &literal) const {
+    // One side of a comparison: a column, a text constant or a parameter,
+    // also in parentheses ("(Datum) >= '11.01.2026'").
+    struct Operand {
+        enum Kind { None, Column, Literal, Param } kind = None;
+        size_t length = 0; // nodes taken at this level
+        QString text;      // the column or parameter as written
+        QString value;     // the constant's content
+        QString column;    // the column's name, for messages
+        FieldType type = FieldType::Unknown;
+    };
+
+    Operand operandAt(const Nodes &n, size_t i) const {
+        Operand o;
+        if (i >= n.size())
+            return o;
+        const Node &x = n[i];
+        if (x.kind == Kind::String) {
+            o.kind = Operand::Literal;
+            o.length = 1;
+            o.value = x.value;
+        } else if (x.kind == Kind::Param) {
+            o.kind = Operand::Param;
+            o.length = 1;
+            o.text = x.text;
+        } else if (x.kind == Kind::Group) {
+            if (x.closed && !x.children.empty()) {
+                Operand inner = operandAt(x.children, 0);
+                if (inner.kind != Operand::None && inner.length == x.children.size()) {
+                    inner.length = 1;
+                    return inner;
+                }
+            }
+        } else if (auto ref = columnRefAt(n, i, n.size())) {
+            o.kind = Operand::Column;
+            o.length = ref->length;
+            o.text = render(n, i, i + ref->length, true);
+            o.column = ref->column;
+            o.type = typeOf(ref->qualifier, ref->column);
+        }
+        return o;
+    }
+
+    static bool isTemporal(FieldType t) {
+        return t == FieldType::Date || t == FieldType::Timestamp || t == FieldType::Time;
+    }
+
+    [[noreturn]] static void refuse(const Operand &col, const QString &literal) {
+        QString what;
+        if (col.type == FieldType::Time)
+            what = QStringLiteral("keine gültige Uhrzeit");
+        else if (col.type == FieldType::Date)
+            what = QStringLiteral("kein gültiges Datum");
+        else
+            what = QStringLiteral("kein gültiges Datum (mit oder ohne Uhrzeit)");
+        throw EngineError(QStringLiteral("\"%1\" ist %2 für das Feld %3.").arg(literal, what, col.column));
+    }
+
+    // Rewrites "column op value" for date, date-time and time columns. Returns
+    // the replacement text, or nothing when the comparison stays as written.
+    std::optional<QString> temporalComparison(const Operand &col, QString op, const Operand &val) const {
         if (op == QLatin1String("!="))
             op = QStringLiteral("<>");
-        const auto day = dateOnlyLiteral(literal);
-        if (type == FieldType::Date) {
-            if (!day)
-                return std::nullopt;
-            return col + QLatin1Char(' ') + op + QLatin1Char(' ') + quoteText(isoDate(*day));
-        }
-        if (type != FieldType::Timestamp)
+        const QString &c = col.text;
+        auto plain = [&](const QString &stored) {
+            return c + QLatin1Char(' ') + op + QLatin1Char(' ') + quoteText(stored);
+        };
+        if (val.kind == Operand::Param)
+            return col.type == FieldType::Timestamp ? dayParameterComparison(c, op, val.text) : std::nullopt;
+        if (val.value.trimmed().isEmpty())
             return std::nullopt;
-        if (!day) {
-            if (auto dt = germanDateTimeLiteral(literal))
-                return col + QLatin1Char(' ') + op + QLatin1Char(' ') + quoteText(*dt);
+        const Temporal t = readTemporal(val.value);
+        switch (col.type) {
+        case FieldType::Date:
+            if (t.kind == Temporal::Date)
+                return plain(isoDate(t.date));
+            if (t.kind == Temporal::DateTime)
+                return t.dateTime.time() == QTime(0, 0) ? plain(isoDate(t.dateTime.date()))
+                                                        : plain(storedDateTime(t.dateTime));
+            break;
+        case FieldType::Timestamp:
+            if (t.kind == Temporal::Date)
+                return dayComparison(c, op, t.date);
+            if (t.kind == Temporal::DateTime)
+                return plain(storedDateTime(t.dateTime));
+            break;
+        case FieldType::Time:
+            if (t.kind == Temporal::Time)
+                return plain(storedTime(t.time));
+            break;
+        default:
             return std::nullopt;
         }
-        // A date-only bound means the whole day: "<= 11.01." includes 11.01. 18:30.
-        const QString d = quoteText(isoDate(*day));
-        const QString next = quoteText(isoDate(day->addDays(1)));
+        refuse(col, val.value);
+    }
+
+    // A typed date or time in the stored form of the column it is written to.
+    static std::optional<QString> storedLiteral(const Operand &col, const QString &literal) {
+        if (literal.trimmed().isEmpty())
+            return std::nullopt;
+        const Temporal t = readTemporal(literal);
+        if (col.type == FieldType::Time && t.kind == Temporal::Time)
+            return storedTime(t.time);
+        if (col.type == FieldType::Date && t.kind == Temporal::Date)
+            return isoDate(t.date);
+        if (col.type == FieldType::Date && t.kind == Temporal::DateTime && t.dateTime.time() == QTime(0, 0))
+            return isoDate(t.dateTime.date());
+        if (col.type == FieldType::Timestamp && t.kind == Temporal::Date)
+            return storedDateTime(QDateTime(t.date, QTime(0, 0)));
+        if (col.type == FieldType::Timestamp && t.kind == Temporal::DateTime)
+            return storedDateTime(t.dateTime);
+        refuse(col, literal);
+    }
+
+    // A date-only bound means the whole day: "<= 11.01." includes 11.01. 18:30.
+    static std::optional<QString> dayComparison(const QString &col, const QString &op, const QDate &day) {
+        const QString d = quoteText(isoDate(day));
+        const QString next = quoteText(isoDate(day.addDays(1)));
         if (op == QLatin1String("<="))
             return col + QStringLiteral(" < ") + next;
         if (op == QLatin1String(">"))
@@ -685,6 +796,25 @@ private:
         if (op == QLatin1String(">=") || op == QLatin1String("<"))
             return col + QLatin1Char(' ') + op + QLatin1Char(' ') + d;
         return std::nullopt;
+    }
+
+    // The same for a parameter, whose value is known only when it is bound:
+    // a date (stored as yyyy-MM-dd) means its whole day, a date-time itself.
+    static std::optional<QString> dayParameterComparison(const QString &col, const QString &op, const QString &p) {
+        const QString isDay = QStringLiteral("date(%1) = %1").arg(p);
+        const QString next = QStringLiteral("date(%1, '+1 day')").arg(p);
+        QString day;
+        if (op == QLatin1String("<="))
+            day = col + QStringLiteral(" < ") + next;
+        else if (op == QLatin1String(">"))
+            day = col + QStringLiteral(" >= ") + next;
+        else if (op == QLatin1String("="))
+            day = QStringLiteral("%1 >= %2 AND %1 < %3").arg(col, p, next);
+        else if (op == QLatin1String("<>"))
+            day = QStringLiteral("(%1 < %2 OR %1 >= %3)").arg(col, p, next);
+        else
+            return std::nullopt; // >= and < already hold for a day's start
+        return QStringLiteral("(CASE WHEN %1 THEN %2 ELSE %3 %4 %5 END)").arg(isDay, day, col, op, p);
     }
 
     static QString mirrored(const QString &op) {
@@ -703,60 +833,72 @@ private:
         auto standsAlone = [&](size_t b, size_t e) {
             return (b == 0 || !isArithmeticOp(n[b - 1])) && (e >= n.size() || !isArithmeticOp(n[e]));
         };
-        auto dateType = [](FieldType t) { return t == FieldType::Date || t == FieldType::Timestamp; };
+        auto isValue = [](const Operand &o) { return o.kind == Operand::Literal || o.kind == Operand::Param; };
+        auto replace = [&](size_t b, size_t e, const QString &text) {
+            Node r = makeRaw(n[b].ws, text, false);
+            n.erase(n.begin() + qsizetype(b) + 1, n.begin() + qsizetype(e));
+            n[b] = std::move(r);
+        };
+        bool assigning = false; // between UPDATE's SET and WHERE, "=" assigns
         for (size_t i = 0; i < n.size(); ++i) {
-            // column op literal
-            if (auto ref = columnRefAt(n, i, n.size())) {
-                const size_t op = i + ref->length;
-                const FieldType type = typeOf(ref->qualifier, ref->column);
-                if (!dateType(type))
-                    continue;
-                const QString col = render(n, i, op, true);
-                if (op + 1 < n.size() && n[op].kind == Kind::Op && isComparisonOp(n[op]) &&
-                    n[op + 1].kind == Kind::String && standsAlone(i, op + 2)) {
-                    if (auto s = dateComparison(col, type, n[op].text, n[op + 1].value)) {
-                        Node r = makeRaw(n[i].ws, *s, false);
-                        n.erase(n.begin() + qsizetype(i) + 1, n.begin() + qsizetype(op) + 2);
-                        n[i] = std::move(r);
-                    }
-                    continue;
+            if (isWord(n[i], "SET") || isWord(n[i], "WHERE")) {
+                assigning = isWord(n[i], "SET");
+                continue;
+            }
+            const Operand left = operandAt(n, i);
+            if (left.kind == Operand::None)
+                continue;
+            const size_t op = i + left.length;
+            if (assigning) {
+                if (left.kind == Operand::Column && isTemporal(left.type) && op + 1 < n.size() && isOp(n[op], "=")) {
+                    const Operand value = operandAt(n, op + 1);
+                    if (value.kind == Operand::Literal && value.length == 1 && n[op + 1].kind == Kind::String)
+                        if (auto stored = storedLiteral(left, value.value))
+                            n[op + 1] = makeRaw(n[op + 1].ws, quoteText(*stored), false);
                 }
-                // column [NOT] BETWEEN literal AND literal
+                continue;
+            }
+            // column [NOT] BETWEEN value AND value
+            if (left.kind == Operand::Column && isTemporal(left.type)) {
                 size_t k = op;
                 const bool negated = k < n.size() && isWord(n[k], "NOT");
                 if (negated)
                     ++k;
-                if (k + 3 < n.size() && isWord(n[k], "BETWEEN") && n[k + 1].kind == Kind::String &&
-                    isWord(n[k + 2], "AND") && n[k + 3].kind == Kind::String && standsAlone(i, k + 4)) {
-                    const auto lo = dateComparison(col, type, QStringLiteral(">="), n[k + 1].value);
-                    const auto hi = dateComparison(col, type, QStringLiteral("<="), n[k + 3].value);
-                    if (lo && hi) {
-                        const QString s = (negated ? QStringLiteral("NOT ") : QString()) + QLatin1Char('(') + *lo +
-                                          QStringLiteral(" AND ") + *hi + QLatin1Char(')');
-                        Node r = makeRaw(n[i].ws, s, false);
-                        n.erase(n.begin() + qsizetype(i) + 1, n.begin() + qsizetype(k) + 4);
-                        n[i] = std::move(r);
+                if (k < n.size() && isWord(n[k], "BETWEEN")) {
+                    const Operand lo = operandAt(n, k + 1);
+                    const size_t andPos = k + 1 + lo.length;
+                    const Operand hi = isValue(lo) && andPos < n.size() && isWord(n[andPos], "AND")
+                                           ? operandAt(n, andPos + 1)
+                                           : Operand();
+                    const size_t end = andPos + 1 + hi.length;
+                    if (isValue(hi) && standsAlone(i, end)) {
+                        const auto from = temporalComparison(left, QStringLiteral(">="), lo);
+                        const auto to = temporalComparison(left, QStringLiteral("<="), hi);
+                        const QString a =
+                            from ? *from : left.text + QStringLiteral(" >= ") + render(n, k + 1, andPos, true);
+                        const QString b =
+                            to ? *to : left.text + QStringLiteral(" <= ") + render(n, andPos + 1, end, true);
+                        if (from || to)
+                            replace(i, end,
+                                    (negated ? QStringLiteral("NOT ") : QString()) + QLatin1Char('(') + a +
+                                        QStringLiteral(" AND ") + b + QLatin1Char(')'));
                     }
+                    continue;
                 }
+            }
+            if (op + 1 >= n.size() || n[op].kind != Kind::Op || !isComparisonOp(n[op]))
                 continue;
-            }
-            // literal op column
-            if (n[i].kind == Kind::String && i + 2 < n.size() && n[i + 1].kind == Kind::Op &&
-                isComparisonOp(n[i + 1])) {
-                const auto ref = columnRefAt(n, i + 2, n.size());
-                if (!ref)
-                    continue;
-                const size_t end = i + 2 + ref->length;
-                const FieldType type = typeOf(ref->qualifier, ref->column);
-                if (!dateType(type) || !standsAlone(i, end))
-                    continue;
-                const QString col = render(n, i + 2, end, true);
-                if (auto s = dateComparison(col, type, mirrored(n[i + 1].text), n[i].value)) {
-                    Node r = makeRaw(n[i].ws, *s, false);
-                    n.erase(n.begin() + qsizetype(i) + 1, n.begin() + qsizetype(end));
-                    n[i] = std::move(r);
-                }
-            }
+            const Operand right = operandAt(n, op + 1);
+            const size_t end = op + 1 + right.length;
+            if (right.kind == Operand::None || !standsAlone(i, end))
+                continue;
+            std::optional<QString> s;
+            if (left.kind == Operand::Column && isTemporal(left.type) && isValue(right))
+                s = temporalComparison(left, n[op].text, right);
+            else if (right.kind == Operand::Column && isTemporal(right.type) && isValue(left))
+                s = temporalComparison(right, mirrored(n[op].text), left);
+            if (s)
+                replace(i, end, *s);
         }
     }
 
@@ -834,14 +976,16 @@ private:
     const SchemaLookup &m_schema;
     QHash<QString, QString> m_aliases; // alias in lower case -> table
     QStringList m_fromTables;
+    QSet<size_t> m_tableTokens;  // tokens naming a table of a FROM list
+    QSet<QString> m_resultNames; // names given with AS, in lower case
 };
 
 } // namespace
 
 QString LocalSqlTranslator::translate(const QString &localSql) const { return Translator(m_schema).run(localSql); }
 
-QString LocalSqlTranslator::translateCondition(const QString &expression) const {
-    return Translator(m_schema).run(expression);
+QString LocalSqlTranslator::translateCondition(const QString &expression, const QString &table) const {
+    return Translator(m_schema, table).run(expression);
 }
 
 } // namespace velmora

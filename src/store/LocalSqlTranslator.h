@@ -12,8 +12,8 @@ public:
     virtual ~SchemaLookup() = default;
     // True when a table of this name exists (any case, with or without ".DB").
     virtual bool isTable(const QString &name) const = 0;
-    // The type of a column. table may be empty (unqualified reference) or a
-    // table name / alias as written; Unknown when no such column is known.
+    // The type of a column of the named table; Unknown when there is no
+    // such table or column.
     virtual FieldType columnType(const QString &table, const QString &column) const = 0;
 };
 
@@ -24,8 +24,9 @@ public:
 
     // A whole statement (select ..., possibly several lines).
     QString translate(const QString &localSql) const;
-    // A cursor's filter expression ("(Type = 'P') OR (Gruppe = 3)"), a condition only.
-    QString translateCondition(const QString &expression) const;
+    // A cursor's filter expression ("(Type = 'P') OR (Gruppe = 3)"), a condition
+    // only, over the given table (whose columns decide what its names mean).
+    QString translateCondition(const QString &expression, const QString &table = {}) const;
 
 private:
     const SchemaLookup &m_schema;

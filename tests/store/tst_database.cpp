@@ -26,6 +26,8 @@ private Q_SLOTS:
     void nestedTransactions();
     void engineIniWithoutPathRefused();
     void replacingATableAnOpenCursorReads();
+    void unknownQuotedNameIsNoText();
+    void damagedSchemaIsNoEmptyDatabase();
 };
 
 void TestDatabase::tableNamesInAnyCase_data() {
@@ -237,6 +239,39 @@ void TestDatabase::replacingATableAnOpenCursorReads() {
         db.dropTable(QStringLiteral("TMP00001"));
         c.first();  // the table is gone
     }());
+}
+
+// SQLite would otherwise read an unknown double-quoted name as text, and a
+// mistranslated statement would run on with a constant.
+void TestDatabase::unknownQuotedNameIsNoText() {
+    TempInstallation inst;
+    QVERIFY_THROWS_EXCEPTION(EngineError, Statement(inst.db(), QStringLiteral("SELECT \"Keine Spalte\" FROM TR")));
+    Statement known(inst.db(), QStringLiteral("SELECT \"TrNr\", 'Text' FROM TR"));
+    QCOMPARE(known.columnCount(), 2);
+}
+
+// A schema that cannot be read raises; it must never read as "no tables".
+void TestDatabase::damagedSchemaIsNoEmptyDatabase() {
+    TempInstallation inst;
+    Database &db = inst.db();
+    QVERIFY(db.tableExists(QStringLiteral("TRVALUE")));
+    sqlite3 *other = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(db.filePath()).constData(), &other), SQLITE_OK);
+    Statement version(db, QStringLiteral("PRAGMA schema_version"));
+    QVERIFY(version.step());
+    const int next = sqlite3_column_int(version.get(), 0) + 1;
+    version.reset();
+    const QByteArray damage = "PRAGMA writable_schema = ON; "
+                              "UPDATE sqlite_master SET sql = 'CREATE TABLE TRVALUE (' WHERE name = 'TRVALUE'; "
+                              "PRAGMA schema_version = " +
+                              QByteArray::number(next) + "; PRAGMA writable_schema = OFF;";
+    QCOMPARE(sqlite3_exec(other, damage.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+    // The table list was read before the damage; the key and index readers notice it.
+    QVERIFY_THROWS_EXCEPTION(EngineError, db.primaryKey(QStringLiteral("TR")));
+    QVERIFY_THROWS_EXCEPTION(EngineError, db.indexes(QStringLiteral("TR")));
+    db.invalidateSchema();
+    QVERIFY_THROWS_EXCEPTION(EngineError, db.tables());
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)

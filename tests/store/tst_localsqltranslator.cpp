@@ -37,12 +37,9 @@ public:
     bool isTable(const QString &name) const override { return find(name) != nullptr; }
 
     FieldType columnType(const QString &table, const QString &column) const override {
-        // Like the database: an unknown qualifier (an alias) searches every table.
+        // Like the database: only the table named is asked.
         if (const FieldDefs *defs = find(table))
             return typeIn(*defs, column);
-        for (const auto &[name, defs] : m_tables)
-            if (const FieldType t = typeIn(defs, column); t != FieldType::Unknown)
-                return t;
         return FieldType::Unknown;
     }
 
@@ -317,7 +314,7 @@ void TestLocalSqlTranslator::conditions() {
     QFETCH(QString, keyColumn);
     QFETCH(QString, condition);
     QFETCH(QStringList, expected);
-    const QString translated = LocalSqlTranslator(m_schema).translateCondition(condition);
+    const QString translated = LocalSqlTranslator(m_schema).translateCondition(condition, table);
     const QString sql = QStringLiteral("select %1 from %2 where (%3) order by rowid").arg(keyColumn, table, translated);
     const QStringList rows = query(sql);
     QVERIFY2(rows == expected, qPrintable(QStringLiteral("SQL: %1\ngot: %2").arg(sql, rows.join(QLatin1String(" / ")))));
@@ -336,6 +333,12 @@ void TestLocalSqlTranslator::textForms_data() {
     QTest::newRow("unbalanced parenthesis passed on") << "select (Art from TR" << "select (Art from TR";
     QTest::newRow("line breaks kept") << "select Art\r\nfrom TR\nwhere Art = \"3\""
                                       << "select Art\r\nfrom TR\nwhere Art = '3'";
+    // In UPDATE's SET list "=" assigns: the typed date is stored, not compared.
+    QTest::newRow("date assigned in the stored form")
+        << "update TR set Datum = '11.01.26', Woche = '02' where Datum <= \"11.01.2026\""
+        << "update TR set Datum = '2026-01-11 00:00:00.000', Woche = '02' where Datum < '2026-01-12'";
+    QTest::newRow("quoted table name after TABLE") << "drop table \"TMP00003\""
+                                                   << "drop table \"TMP00003\"";
     QTest::newRow("quote-only constants") << "select \"\"\"\" + \"\"\".\"\"\" + \" \" from TR"
                                           << "select ('\"' || '\".\"' || ' ') from TR";
 }

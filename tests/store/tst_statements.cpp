@@ -135,6 +135,10 @@ void TestStatements::statements_data() {
     QTest::newRow("workbooks") << "" << doc[5] << QStringList{} << QStringList{"W|Saison|65537|0|0|" + kCoach};
     QTest::newRow("building blocks") << "" << doc[6] << QStringList{}
         << QStringList{"T|Lauf|65537|0|0|" + kCoach, "T|Tagebucheintrag|0|0|0|0"};
+    // A coach's block field named like a constant changes nothing outside its block.
+    QTest::newRow("building blocks with a block field named T")
+        << "ALTER TABLE TR_1 ADD COLUMN \"T\" \"ALPHA(10)\"; UPDATE TR_1 SET \"T\" = 'Feld'" << doc[6] << QStringList{}
+        << QStringList{"T|Lauf|65537|0|0|" + kCoach, "T|Tagebucheintrag|0|0|0|0"};
     // Read rights seen from other users.
     QTest::newRow("group rights reach a group member") << "" << documentStatements(paul, kJugend)[0] << QStringList{"Name"}
         << QStringList{"Berg Anna 17.05.1990", "Meier Paul "};
