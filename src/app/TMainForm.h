@@ -94,6 +94,11 @@ public:
     void RebuildDocumentList();
     // Rebuilds the shared list of form elements after blocks or forms changed.
     void ReloadFormElements();
+    // Stores what is typed in every diary window; false (the message shown)
+    // when one of them cannot. Runs before a designer that keeps its own
+    // changes open until "Fertig", so that its "Abbruch" cannot take the
+    // diaries' changes back with its own.
+    bool CommitChildren();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

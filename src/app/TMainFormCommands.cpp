@@ -91,6 +91,8 @@ void TMainForm::miOpen1Click() {
         break;
     }
     case KindForm: {
+        if (!CommitChildren())
+            return;
         // The login values stay untouched here as well (see above).
         TTrKz designer(LoginPersonNr, open.Key2(), open.Key1(), open.ReadOnly(), this);
         designer.editPickList = [this, &designer](int form, int table, int feld, const QString &name) {
@@ -304,6 +306,8 @@ void TMainForm::miFilter2Click() {
 }
 
 void TMainForm::miTrKz1Click() {
+    if (!CommitChildren())
+        return;
     TTrKz designer(LoginGruppenNr, 0, 0, false, this);
     designer.editPickList = [this](int form, int table, int feld, const QString &name) {
         EditPickList(form, table, feld, false, name);
@@ -312,6 +316,13 @@ void TMainForm::miTrKz1Click() {
     RebuildDocumentList();
     if (fillIn)
         OpenFormFillIn(designer.SerienNr(), designer.TrNr(), designer.FormName(), designer.isReadOnly());
+}
+
+bool TMainForm::CommitChildren() {
+    for (QMdiSubWindow *w : m_mdi->subWindowList())
+        if (auto *diary = qobject_cast<TTrainingstagebuch *>(w->widget()); diary && !diary->CommitEntryView())
+            return false;
+    return true;
 }
 
 void TMainForm::miSportler1Click() {

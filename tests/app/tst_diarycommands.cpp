@@ -4,6 +4,7 @@
 #include "app/DocumentList.h"
 #include "app/TMainForm.h"
 #include "app/TPassCheck.h"
+#include "design/TTrKz.h"
 #include "base/Settings.h"
 #include "controls/DBControls.h"
 #include "controls/TDBTypeGrid.h"
@@ -25,6 +26,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTest>
 
 using namespace velmora;
@@ -49,6 +51,8 @@ private Q_SLOTS:
     void deleteFollowsTheCurrentEntry();
     void deletedEntryIsNotPastedUnderItsOldNumber();
     void newEntryCommitsWhatIsTyped();
+    // The form designer takes back its own steps on "Abbruch", never the diary's.
+    void cancelledFormDesignerKeepsTheTyping();
     void openCellEditorIsStored_data();
     void openCellEditorIsStored();
     // A save that fails keeps the window, the entry and the typing.
@@ -324,6 +328,25 @@ void TestDiaryCommands::newEntryCommitsWhatIsTyped() {
     QVERIFY(created != grundlage);
     QCOMPARE(value(QStringLiteral("select Dauer from TR_1 where TrNr = %1 and \"Order\" = 0").arg(created)), 77);
     QCOMPARE(shownTrNr(), created);
+    QCOMPARE(dauerEdit()->text(), QStringLiteral("77"));
+}
+
+void TestDiaryCommands::cancelledFormDesignerKeepsTheTyping() {
+    showEntry(QStringLiteral("Grundlage"));
+    const int grundlage = trNrOf(QStringLiteral("Grundlage"));
+    QLineEdit *dauer = dauerEdit();
+    QVERIFY(dauer);
+    focus(dauer);
+    dauer->selectAll();
+    QTest::keyClicks(dauer, QStringLiteral("77"));
+    bool shown = false;
+    whenShown<TTrKz>([&](TTrKz &designer) {
+        shown = true;
+        QTest::mouseClick(designer.findChild<QPushButton *>(QStringLiteral("btnAbbruch")), Qt::LeftButton);
+    });
+    item("miTrKz1")->trigger();
+    QVERIFY(shown);
+    QCOMPARE(value(QStringLiteral("select Dauer from TR_1 where TrNr = %1 and \"Order\" = 0").arg(grundlage)), 77);
     QCOMPARE(dauerEdit()->text(), QStringLiteral("77"));
 }
 
