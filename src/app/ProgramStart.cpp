@@ -11,6 +11,7 @@
 #include "design/FormElementCache.h"
 #include "people/TSportlerkartei.h"
 
+#include <QDir>
 #include <QGuiApplication>
 
 namespace velmora {
@@ -81,10 +82,20 @@ std::unique_ptr<TMainForm> ProgramStart::createMainWindow() {
     return form;
 }
 
+void ProgramStart::reportReadOnly() {
+    Database &db = m_installation.dblog();
+    if (db.isReadOnly())
+        Messages::information(
+            QStringLiteral("Die Datenbank %1 ist schreibgeschützt. Velmora 5 öffnet alle Fenster nur zum Lesen; "
+                           "Änderungen können nicht gespeichert werden.")
+                .arg(QDir::toNativeSeparators(db.filePath())));
+}
+
 int ProgramStart::run() {
     try {
         if (!runFirstStart())
             return 1;
+        reportReadOnly();
         buildCache();
         if (!login())
             return 0;

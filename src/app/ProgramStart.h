@@ -18,6 +18,8 @@ public:
     // Reads the settings and runs the first-start wizard when the set-up is
     // not finished; false (after the message) when the wizard was cancelled.
     bool runFirstStart();
+    // Says once that a write-protected database opens read-only.
+    void reportReadOnly();
     // Checks the database and builds the form element cache.
     void buildCache();
     // The login window; false when it was cancelled or refused. The chosen

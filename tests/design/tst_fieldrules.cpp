@@ -136,6 +136,10 @@ void TestFieldRules::checkName_data() {
     QTest::newRow("blanks only") << "   " << others << true;
     QTest::newRow("double quote") << "Zeit\"1" << others << true;
     QTest::newRow("umlaut") << "Größe" << others << false;
+    QTest::newRow("rowid") << "RowID" << others << true;
+    QTest::newRow("oid") << "oid" << others << true;
+    QTest::newRow("_rowid_") << "_ROWID_" << others << true;
+    QTest::newRow("rowid inside a name") << "rowid2" << others << false;
 }
 
 void TestFieldRules::checkName() {

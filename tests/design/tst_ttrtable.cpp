@@ -234,6 +234,9 @@ void TestTTrTable::fieldNameRefusals_data() {
     QTest::newRow("same name as field 1, other case") << "PULS_RUHE";
     QTest::newRow("same after spaces become _") << "puls ruhe";
     QTest::newRow("double quote") << "a\"b";
+    QTest::newRow("rowid") << "rowid";
+    QTest::newRow("OID") << "OID";
+    QTest::newRow("_RowId_") << "_RowId_";
 }
 
 void TestTTrTable::fieldNameRefusals() {
