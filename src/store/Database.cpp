@@ -245,7 +245,8 @@ Database::Database(QString name, QString directory, bool create, bool readOnly)
             const QString check = quickCheck(raw);
             if (check != QLatin1String("ok")) {
                 code = SQLITE_CORRUPT;
-                text += QStringLiteral("; ") + check;
+                if (check != text)
+                    text += QStringLiteral("; ") + check;
             }
         }
         m_db.reset();
