@@ -4,11 +4,14 @@
 #include "app/DocumentList.h"
 #include "app/Installation.h"
 #include "app/ProgramStart.h"
+#include "app/TAboutBox.h"
 #include "app/TFrmOpen.h"
+#include "app/TMainForm.h"
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 
+#include <QAction>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QTemporaryDir>
@@ -93,6 +96,15 @@ void TestReadOnlyStart::writeProtectedDatabaseOpensReadOnly() {
     open.btnOeffnenClick();
     QVERIFY2(open.isHidden() && open.result() == QDialog::Accepted, qPrintable(messages.texts().join('|')));
     QVERIFY(open.ReadOnly());
+    // Nothing new can be made: the menu items and their tool bar copies are off.
+    {
+        TMainForm form(&start.aboutBox());
+        for (const char *name : {"miSportler1", "miTable1", "miTrKz1", "miFilter2", "tbSportler", "tbFilter"}) {
+            auto *item = form.findChild<QAction *>(QLatin1String(name));
+            QVERIFY2(item && !item->isEnabled(), name);
+        }
+        QVERIFY(form.findChild<QAction *>(QStringLiteral("miOpen1"))->isEnabled());
+    }
     QCOMPARE(messages.texts().size(), 1);
     Engine::setCurrent(nullptr);
     QCOMPARE(fileHash(path), before);
