@@ -61,9 +61,7 @@ int main(int argc, char **argv) {
     try {
         installation.initialize(cl.serial);
     } catch (const VelmoraError &e) {
-        const int rc = fail(e.message());
-        if (app)
-            Messages::error(e.message());
+        const int rc = ProgramStart::refuseStart(e.message(), app.has_value());
         Messages::install(nullptr);
         return rc;
     }

@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <cstdio>
 
 namespace velmora {
 
@@ -80,6 +81,14 @@ std::unique_ptr<TMainForm> ProgramStart::createMainWindow() {
     QGuiApplication::setApplicationName(QStringLiteral("Velmora 5"));
     form->setWindowTitle(QStringLiteral("Velmora 5.3"));
     return form;
+}
+
+int ProgramStart::refuseStart(const QString &message, bool withWindows) {
+    std::fprintf(stderr, "velmora5: %s\n", message.toLocal8Bit().constData());
+    std::fflush(stderr);
+    if (withWindows)
+        Messages::error(message);
+    return 2;
 }
 
 void ProgramStart::reportReadOnly() {

@@ -1,6 +1,7 @@
-// A write-protected database: the program says so once at start, builds
-// the user's document list for the session and opens documents read-only,
-// and the file stays as it was.
+// What the start meets: an installation that cannot start is refused in a
+// message box as well when there are windows; a write-protected database
+// is said once, gets the user's document list for the session, opens
+// documents read-only, and the file stays as it was.
 #include "app/DocumentList.h"
 #include "app/Installation.h"
 #include "app/ProgramStart.h"
@@ -13,6 +14,7 @@
 
 #include <QAction>
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,21 +43,51 @@ QTreeWidgetItem *leaf(TFrmOpen &d, const QString &caption, const QString &text) 
 }
 } // namespace
 
-class TestReadOnlyStart : public QObject {
+class TestStartConditions : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void refusedStartShownWithWindows_data();
+    void refusedStartShownWithWindows();
     void writableDatabaseSaysNothing();
     void writeProtectedDatabaseOpensReadOnly();
 };
 
-void TestReadOnlyStart::writableDatabaseSaysNothing() {
+void TestStartConditions::refusedStartShownWithWindows_data() {
+    QTest::addColumn<bool>("withWindows");
+    QTest::newRow("started with windows") << true;
+    QTest::newRow("--init") << false;
+}
+
+void TestStartConditions::refusedStartShownWithWindows() {
+    QFETCH(bool, withWindows);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("DBLOG")));
+    {
+        QFile f(dir.filePath(QStringLiteral("DBLOG/velmora5.db")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("kein SQLite\n").repeated(200));
+    }
+    MessageRecorder messages;
+    Installation inst(dir.path());
+    QString text;
+    try {
+        inst.initialize(3);
+        QFAIL("a foreign database was accepted");
+    } catch (const VelmoraError &e) {
+        text = e.message();
+    }
+    QCOMPARE(ProgramStart::refuseStart(text, withWindows), 2);
+    QCOMPARE(messages.texts(MessageRecorder::Kind::Error), withWindows ? QStringList{text} : QStringList());
+}
+
+void TestStartConditions::writableDatabaseSaysNothing() {
     TempInstallation inst;
     MessageRecorder messages;
     ProgramStart(inst.installation()).reportReadOnly();
     QVERIFY(messages.texts().isEmpty());
 }
 
-void TestReadOnlyStart::writeProtectedDatabaseOpensReadOnly() {
+void TestStartConditions::writeProtectedDatabaseOpensReadOnly() {
     QTemporaryDir dir;
     QString path;
     {
@@ -110,5 +142,5 @@ void TestReadOnlyStart::writeProtectedDatabaseOpensReadOnly() {
     QCOMPARE(fileHash(path), before);
 }
 
-QTEST_MAIN(TestReadOnlyStart)
-#include "tst_readonlystart.moc"
+QTEST_MAIN(TestStartConditions)
+#include "tst_startconditions.moc"
