@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QTranslator>
 #include <cstdio>
+#include <optional>
 
 using namespace velmora;
 
@@ -40,24 +41,33 @@ int main(int argc, char **argv) {
         return 0;
     }
 
+    // The application exists before the installation is checked, so that a
+    // coach who started the program from a desktop icon sees why it ends.
+    // --init runs without windows and reports on standard error only.
+    std::optional<QApplication> app;
+    QTranslator qtTranslator;
+    TMessageBoxes boxes;
+    if (!cl.init) {
+        app.emplace(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("Velmora 5"));
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QApplication::installTranslator(&qtTranslator);
+        Messages::install(&boxes);
+    }
+
     Installation installation(cl.configDir);
     try {
         installation.initialize(cl.serial);
     } catch (const VelmoraError &e) {
-        return fail(e.message());
+        const int rc = ProgramStart::refuseStart(e.message(), app.has_value());
+        Messages::install(nullptr);
+        return rc;
     }
     if (cl.init)
         return 0;
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Velmora 5"));
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
-    TMessageBoxes boxes;
-    Messages::install(&boxes);
     Engine::setCurrent(&installation.engine());
     InitPaths(QApplication::applicationFilePath(), installation.configDir(),
               installation.engine().path(QString::fromLatin1(Engine::kDblog)),

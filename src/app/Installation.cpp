@@ -84,8 +84,19 @@ void Installation::checkSerial(int serial) const {
 }
 
 void Installation::initialize(int serial) {
-    if (serial != 0)
+    if (serial != 0) {
         checkSerial(serial);
+    } else {
+        // A hand-edited number out of range would number objects in another
+        // installation's block (or below zero).
+        const int stored = storedSerial();
+        if (stored < 0 || stored > kMaxSerial)
+            throw VelmoraError(QStringLiteral("Die Installationsnummer %1 in %2 (Allgemeines/SerienNr) ist ungültig: "
+                                              "Sie muss zwischen 1 und %3 liegen.")
+                                   .arg(stored)
+                                   .arg(QDir::toNativeSeparators(settingsPath()))
+                                   .arg(kMaxSerial));
+    }
     // engine.ini is checked before anything is written.
     Engine::readConfig(engineIniPath());
     if (!QDir().mkpath(m_configDir))

@@ -38,7 +38,8 @@ public:
     void checkSerial(int serial) const;
     // Checks, then creates what is missing: settings, engine.ini, the
     // directories, the database with the fixed tables. serial 0 keeps the
-    // stored number. Existing rows are never touched.
+    // stored number, which must then lie in 0 ... 32767 (0: not yet set).
+    // Existing rows are never touched.
     void initialize(int serial = 0);
 
     Engine &engine();

@@ -11,7 +11,9 @@
 #include "design/FormElementCache.h"
 #include "people/TSportlerkartei.h"
 
+#include <QDir>
 #include <QGuiApplication>
+#include <cstdio>
 
 namespace velmora {
 
@@ -81,10 +83,28 @@ std::unique_ptr<TMainForm> ProgramStart::createMainWindow() {
     return form;
 }
 
+int ProgramStart::refuseStart(const QString &message, bool withWindows) {
+    std::fprintf(stderr, "velmora5: %s\n", message.toLocal8Bit().constData());
+    std::fflush(stderr);
+    if (withWindows)
+        Messages::error(message);
+    return 2;
+}
+
+void ProgramStart::reportReadOnly() {
+    Database &db = m_installation.dblog();
+    if (db.isReadOnly())
+        Messages::information(
+            QStringLiteral("Die Datenbank %1 ist schreibgeschützt. Velmora 5 öffnet alle Fenster nur zum Lesen; "
+                           "Änderungen können nicht gespeichert werden.")
+                .arg(QDir::toNativeSeparators(db.filePath())));
+}
+
 int ProgramStart::run() {
     try {
         if (!runFirstStart())
             return 1;
+        reportReadOnly();
         buildCache();
         if (!login())
             return 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <memory>
 
 namespace velmora {
@@ -18,6 +19,13 @@ public:
     // Reads the settings and runs the first-start wizard when the set-up is
     // not finished; false (after the message) when the wizard was cancelled.
     bool runFirstStart();
+    // A start that cannot go on: the message goes to standard error and,
+    // when the program runs with windows, into a message box as well (a
+    // coach who started it from a desktop icon reads no standard error).
+    // Returns the exit status, 2.
+    static int refuseStart(const QString &message, bool withWindows);
+    // Says once that a write-protected database opens read-only.
+    void reportReadOnly();
     // Checks the database and builds the form element cache.
     void buildCache();
     // The login window; false when it was cancelled or refused. The chosen

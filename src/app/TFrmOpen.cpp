@@ -374,6 +374,10 @@ void TFrmOpen::tvOpenDblClick() {
         btnOeffnenClick();
 }
 
+bool TFrmOpen::ReadOnly() const {
+    return m_readOnly || m_db.isReadOnly();
+}
+
 bool TFrmOpen::eventFilter(QObject *watched, QEvent *event) {
     if (watched == tvOpen && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();

@@ -59,7 +59,8 @@ public:
     int Trainer() const { return m_result.Trainer; }
     int FormFilter() const { return m_formFilter; } // a FilterNr, 0 when none
     const QString &Name() const { return m_name; }
-    bool ReadOnly() const { return m_readOnly; }
+    // A write-protected database opens every document read-only.
+    bool ReadOnly() const;
     QDate Von() const { return m_von; } // invalid when not set
     QDate Bis() const { return m_bis; }
 

@@ -2,6 +2,7 @@
 
 #include "base/Messages.h"
 #include "base/Settings.h"
+#include "store/Engine.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -134,6 +135,11 @@ void TMainForm::buildMenus() {
                 [this] { miFilter2Click(); });
     addItem(neu, "miSolver1", QStringLiteral("&Auswertung"), QStringLiteral("Auswertungsassistent starten"), false);
     addItem(neu, "miAnalyse1", QStringLiteral("A&rbeitsbuch"), QString(), false);
+    // A write-protected database takes no new objects (the tool bar's
+    // copies of these items follow them).
+    if (Engine *engine = Engine::current(); engine && engine->dblog().isReadOnly())
+        for (const char *name : {"miSportler1", "miTable1", "miTrKz1", "miFilter2"})
+            action(QString::fromLatin1(name))->setEnabled(false);
     bindDefault(addItem(file, "miOpen1", QStringLiteral("&Öffnen..."),
                         QStringLiteral("Öffnet existierender Datenobjekte.."), true,
                         QKeySequence(Qt::CTRL | Qt::Key_O)),

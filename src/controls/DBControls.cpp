@@ -580,6 +580,12 @@ void TDBLookupComboBox::setListSource(Query *list, const QString &keyField, cons
     refreshList();
 }
 
+void TDBLookupComboBox::setListSource(std::unique_ptr<Query> list, const QString &keyField, const QString &listFields) {
+    Query *raw = list.get();
+    setListSource(raw, keyField, listFields);
+    m_ownedListQuery = std::move(list);
+}
+
 void TDBLookupComboBox::refreshList() {
     m_loading = true;
     clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/Cursor.h"
+#include "store/Query.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,7 +13,6 @@
 
 namespace velmora {
 
-class Query;
 class TFieldLink;
 
 // Links bound editors to one cursor: they follow its current row and its
@@ -230,6 +230,9 @@ public:
     explicit TDBLookupComboBox(QWidget *parent = nullptr);
     void setListSource(Cursor *list, const QString &keyField, const QString &listFields);
     void setListSource(Query *list, const QString &keyField, const QString &listFields);
+    // The same with a query the box keeps for its whole life.
+    void setListSource(std::unique_ptr<Query> list, const QString &keyField, const QString &listFields);
+    Query *listQuery() const { return m_listQuery; }
     // Reads the list rows again.
     void refreshList();
     QVariant keyValue() const;
@@ -245,6 +248,7 @@ private:
     void locateList(const QVariant &key);
     QPointer<Cursor> m_listCursor;
     Query *m_listQuery = nullptr;
+    std::unique_ptr<Query> m_ownedListQuery;
     QString m_keyField;
     QStringList m_listFields;
     QMetaObject::Connection m_listConnection;

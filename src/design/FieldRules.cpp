@@ -143,6 +143,10 @@ void FieldRules::checkName(const QString &name, const QStringList &otherNames) {
         refuse(kNameQuote, kNameControl);
     if (upper == QLatin1String("ORDER") || upper == QLatin1String("SERIENNR") || upper == QLatin1String("TRNR"))
         refuse(kNameInUse, kNameControl);
+    // A column under one of SQLite's names for the row id hides the row id
+    // from every statement that addresses a row by it.
+    if (upper == QLatin1String("ROWID") || upper == QLatin1String("OID") || upper == QLatin1String("_ROWID_"))
+        refuse(kNameInUse, kNameControl);
     for (const QString &other : otherNames)
         if (other.toUpper() == upper)
             refuse(kNameInUse, kNameControl);

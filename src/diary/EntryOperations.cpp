@@ -177,10 +177,9 @@ bool deleteEntry(Database &db, const QStringList &blockTables, const EntryRefere
 
 // Block rows of one entry by Order, as row ids, from the highest Order down.
 std::vector<std::pair<qint64, int>> rowsFrom(Database &db, const QString &real, int serienNr, int trNr, int from) {
-    Statement st(db,
-                 QStringLiteral("SELECT rowid, \"Order\" FROM %1 WHERE SerienNr = ? AND TrNr = ? AND \"Order\" >= ? "
-                                "ORDER BY \"Order\" DESC")
-                     .arg(quoteIdentifier(real)));
+    Statement st(db, QStringLiteral("SELECT %2, \"Order\" FROM %1 WHERE SerienNr = ? AND TrNr = ? AND \"Order\" >= ? "
+                                    "ORDER BY \"Order\" DESC")
+                         .arg(quoteIdentifier(real), db.rowidColumn(real)));
     st.bind(1, serienNr);
     st.bind(2, trNr);
     st.bind(3, from);
@@ -327,8 +326,8 @@ void insertEmptyRows(Database &db, const QString &table, int serienNr, int trNr,
     if ((later.empty() ? at + n - 1 : later.front().second + n) > kMaxOrder)
         throw VelmoraError(QStringLiteral("Der Baustein kann keine weiteren Zeilen aufnehmen."));
     // From the highest Order down, so that no two rows share a key meanwhile.
-    Statement shift(
-        db, QStringLiteral("UPDATE %1 SET \"Order\" = \"Order\" + ? WHERE rowid = ?").arg(quoteIdentifier(real)));
+    Statement shift(db, QStringLiteral("UPDATE %1 SET \"Order\" = \"Order\" + ? WHERE %2 = ?")
+                            .arg(quoteIdentifier(real), db.rowidColumn(real)));
     for (const auto &[rowid, order] : later) {
         Q_UNUSED(order);
         shift.reset();

@@ -22,17 +22,22 @@
 namespace velmora {
 
 // The rows of the search list: Wo, weekday, Datum, Beschreibung.
+// The model owns the query it shows: whatever view still asks the model
+// while it is torn down finds the query alive.
 class SearchListModel : public QAbstractTableModel {
 public:
-    explicit SearchListModel(QObject *parent) : QAbstractTableModel(parent) {}
+    SearchListModel(Database &db, QObject *parent) : QAbstractTableModel(parent), m_list(std::make_unique<Query>(db)) {}
 
-    void reset(const Query *query) {
+    Query &list() const { return *m_list; }
+
+    // show false: the model lists nothing while the query is re-read.
+    void reset(bool show) {
         beginResetModel();
-        m_query = query;
+        m_query = show ? m_list.get() : nullptr;
         m_columns.clear();
-        if (query)
+        if (m_query)
             for (const char *f : {"Woche", "Wochentag", "Datum", "Beschreibung"})
-                m_columns << query->fieldIndex(QString::fromLatin1(f));
+                m_columns << m_query->fieldIndex(QString::fromLatin1(f));
         endResetModel();
     }
     int rowCount(const QModelIndex &parent = {}) const override {
@@ -63,11 +68,12 @@ public:
     }
 
 private:
+    std::unique_ptr<Query> m_list;
     const Query *m_query = nullptr;
     QList<int> m_columns;
 };
 
-TSucheTr::TSucheTr(Database &db, QWidget *parent) : QDialog(parent), m_db(db), m_list(std::make_unique<Query>(db)) {
+TSucheTr::TSucheTr(Database &db, QWidget *parent) : QDialog(parent), m_db(db) {
     setObjectName(QStringLiteral("SucheTr"));
     setWindowTitle(QStringLiteral("Eine Trainingseinheit auswählen"));
     setModal(true);
@@ -76,9 +82,10 @@ TSucheTr::TSucheTr(Database &db, QWidget *parent) : QDialog(parent), m_db(db), m
     pcSuche->setObjectName(QStringLiteral("pcSuche"));
     for (const char *t : {"SOLL (Plan)", "IST (Protokoll)", "SOLL (Gruppe)", "Leerformular"})
         pcSuche->addTab(QString::fromUtf8(t));
-    m_model = new SearchListModel(this);
     dbgSuche = new QTableView(this);
     dbgSuche->setObjectName(QStringLiteral("dbgSuche"));
+    // A child of the view, made after the view's headers: it goes after them.
+    m_model = new SearchListModel(db, dbgSuche);
     dbgSuche->setModel(m_model);
     dbgSuche->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgSuche->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -136,6 +143,10 @@ TSucheTr::TSucheTr(Database &db, QWidget *parent) : QDialog(parent), m_db(db), m
 
 TSucheTr::~TSucheTr() = default;
 
+const Query &TSucheTr::list() const {
+    return m_model->list();
+}
+
 QDateTime TSucheTr::now() const {
     return Now.isValid() ? Now : QDateTime::currentDateTime();
 }
@@ -172,22 +183,21 @@ void TSucheTr::pcSucheChange(int) {
 void TSucheTr::loadList() {
     const SearchEntryRules::ListQuery q =
         SearchEntryRules::BuildListQuery(pcSuche->currentIndex(), ShowTabs, Art, PersonNr, GruppenNr, now());
-    m_model->reset(nullptr);
-    m_list->close();
-    m_list->setSql(q.lines);
-    m_list->open();
+    m_model->reset(false);
+    m_model->list().close();
+    m_model->list().setSql(q.lines);
+    m_model->list().open();
     int onOrAfter = 0;
     if (!q.countLines.isEmpty()) {
         Query count(m_db, q.countLines.join(QLatin1Char('\n')));
         count.open();
         onOrAfter = count.value(0).toInt();
     }
-    m_model->reset(m_list.get());
+    m_model->reset(true);
     for (int c = 0; c < 3; ++c)
         dbgSuche->setColumnHidden(c, q.forms);
     setWindowTitle(SearchEntryRules::Caption(q.forms));
-    const int row =
-        q.forms ? m_list->recordCount() - 1 : SearchEntryRules::RestingRow(m_list->recordCount(), onOrAfter);
+    const int row = q.forms ? list().recordCount() - 1 : SearchEntryRules::RestingRow(list().recordCount(), onOrAfter);
     btnEinfuegen->setEnabled(row >= 0);
     if (row >= 0) {
         dbgSuche->setCurrentIndex(m_model->index(row, 3));
@@ -206,7 +216,7 @@ void TSucheTr::rowChanged() {
     if (!ShowPerson || row < 0)
         return;
     // The person choice follows the chosen template's person.
-    const int person = m_list->row(row)[size_t(m_list->fieldIndex(QStringLiteral("PersonNr")))].toInt();
+    const int person = list().row(row)[size_t(list().fieldIndex(QStringLiteral("PersonNr")))].toInt();
     dbfPerson->setCurrentIndex(dbfPerson->findData(person));
 }
 
@@ -224,9 +234,9 @@ void TSucheTr::btnOkClick() {
         // A template whose person is not in the choice leaves the window's person.
         if (ShowPerson && dbfPerson->currentIndex() >= 0)
             person = dbfPerson->currentData().toInt();
-        const auto &values = m_list->row(row);
-        m_serienNr = values[size_t(m_list->fieldIndex(QStringLiteral("SerienNr")))].toInt();
-        m_trNr = values[size_t(m_list->fieldIndex(QStringLiteral("TrNr")))].toInt();
+        const auto &values = list().row(row);
+        m_serienNr = values[size_t(list().fieldIndex(QStringLiteral("SerienNr")))].toInt();
+        m_trNr = values[size_t(list().fieldIndex(QStringLiteral("TrNr")))].toInt();
         m_date = date;
         m_person = person;
     } catch (const VelmoraError &e) {

@@ -58,7 +58,7 @@ public:
     QComboBox *dbfPerson = nullptr;
 
     // The listed rows and the current one, for the tests and the diary.
-    const Query &list() const { return *m_list; }
+    const Query &list() const;
     int currentRow() const;
 
 protected:
@@ -70,7 +70,6 @@ private:
     void rowChanged();
 
     Database &m_db;
-    std::unique_ptr<Query> m_list;
     SearchListModel *m_model = nullptr;
     bool m_activated = false;
     int m_serienNr = 0, m_trNr = 0, m_person = 0;

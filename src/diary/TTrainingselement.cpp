@@ -423,10 +423,10 @@ TDBLookupComboBox *TTrainingselement::createPickList(const TTREListEntry &e, boo
     box->setObjectName(QStringLiteral("F") + e.Name);
     box->setProperty("feldNr", e.FeldNr);
     box->setProperty("feldname", e.Feldname);
-    box->setListSource(query.get(), QStringLiteral("ValueNr"), QStringLiteral("Value"));
+    // The box keeps its list: it reads it for as long as it lives.
+    box->setListSource(std::move(query), QStringLiteral("ValueNr"), QStringLiteral("Value"));
     box->setDataSource(m_source);
     box->setDataField(e.Feldname);
-    m_pickQueries.push_back(std::move(query));
     box->installEventFilter(this);
     if (inGrid) {
         box->setFrame(false);
@@ -548,10 +548,11 @@ void TTrainingselement::openPickListEditor(TDBLookupComboBox *box) {
         m_view->editPickList(m_setup.formularNr, m_setup.tableNr, box->property("feldNr").toInt(),
                              box->property("feldname").toString(), m_setup.person, readOnly);
         // The editor may have changed the values the field offers.
-        for (auto &q : m_pickQueries) {
-            q->close();
-            q->open();
-        }
+        for (TDBLookupComboBox *other : findChildren<TDBLookupComboBox *>())
+            if (Query *q = other->listQuery()) {
+                q->close();
+                q->open();
+            }
         box->refreshList();
         box->reload();
     }

@@ -141,7 +141,6 @@ private:
     QPointer<QWidget> m_fillControl; // a client memo or the grid fills the panel
     QList<QLabel *> m_labels;
     std::vector<Slot> m_slots;
-    std::vector<std::unique_ptr<Query>> m_pickQueries;
     QList<QPointer<TDBLookupComboBox>> m_gridPickLists;
     QSet<int> m_pickListColumns;
     LayoutDrag::State m_drag;

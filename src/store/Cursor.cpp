@@ -4,6 +4,9 @@
 
 namespace velmora {
 
+const QString Cursor::kRowDeleted =
+    QStringLiteral("Der Datensatz wurde inzwischen gelöscht. Ihre Eingaben sind nicht gespeichert.");
+
 namespace {
 QStringList splitFields(const QString &fields) {
     QStringList out;
@@ -150,7 +153,7 @@ void Cursor::requireOpen() const {
 
 void Cursor::requireWritable() const {
     requireOpen();
-    if (m_readOnly || m_db.isReadOnly())
+    if (m_readOnly || m_db.isReadOnly(m_table))
         throw VelmoraError(QStringLiteral("Datenmenge nur mit Leseberechtigung geöffnet!"));
 }
 
@@ -213,7 +216,7 @@ QString Cursor::orderClause() const {
     QStringList parts;
     for (const QString &f : m_orderFields)
         parts << comparedColumn((*m_fields)[size_t(fieldIndex(f))]);
-    parts << QStringLiteral("rowid");
+    parts << m_rowidColumn;
     return QLatin1String(" ORDER BY ") + parts.join(QLatin1String(", "));
 }
 
@@ -230,13 +233,15 @@ void Cursor::open() {
     m_table = real;
     m_fieldDefs = m_db.fieldDefs(real);
     m_fields = &m_fieldDefs;
+    m_rowidColumn = m_db.rowidColumn(real);
     m_state = State::Browse;
     try {
         m_orderFields = orderFields();
         for (const QString &f : m_orderFields)
             fieldIndex(f);
         m_rowStmt = std::make_unique<Statement>(
-            m_db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(columnList(), quoteIdentifier(real)));
+            m_db,
+            QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(columnList(), quoteIdentifier(real), m_rowidColumn));
         resetSet();
         first();
     } catch (...) {
@@ -304,7 +309,9 @@ void Cursor::ensureRowids() {
     if (m_rowidsValid)
         return;
     const Where w = buildWhere();
-    Statement st(m_db, QStringLiteral("SELECT rowid FROM %1%2%3").arg(quoteIdentifier(m_table), w.sql, orderClause()));
+    Statement st(
+        m_db,
+        QStringLiteral("SELECT %4 FROM %1%2%3").arg(quoteIdentifier(m_table), w.sql, orderClause(), m_rowidColumn));
     bindWhere(st, w);
     m_rowids.clear();
     while (st.step())
@@ -395,9 +402,9 @@ void Cursor::first() {
     checkBrowse();
     if (!m_stream) {
         const Where w = buildWhere();
-        m_stream =
-            std::make_unique<Statement>(m_db, QStringLiteral("SELECT rowid, %1 FROM %2%3%4")
-                                                  .arg(columnList(), quoteIdentifier(m_table), w.sql, orderClause()));
+        m_stream = std::make_unique<Statement>(
+            m_db, QStringLiteral("SELECT %5, %1 FROM %2%3%4")
+                      .arg(columnList(), quoteIdentifier(m_table), w.sql, orderClause(), m_rowidColumn));
         bindWhere(*m_stream, w);
     } else {
         m_stream->reset();
@@ -544,8 +551,8 @@ bool Cursor::findKey(const QVariantList &values) {
         sql += QLatin1String(" AND ") + comparedColumn(f) + QLatin1String(" = ?");
         binds.push_back({values[i], f});
     }
-    Statement st(m_db,
-                 QStringLiteral("SELECT rowid FROM %1%2%3 LIMIT 1").arg(quoteIdentifier(m_table), sql, orderClause()));
+    Statement st(m_db, QStringLiteral("SELECT %4 FROM %1%2%3 LIMIT 1")
+                           .arg(quoteIdentifier(m_table), sql, orderClause(), m_rowidColumn));
     int idx = 1;
     for (const auto &[v, f] : binds)
         st.bind(idx++, v, f.type, 0);
@@ -594,8 +601,8 @@ void Cursor::findNearest(const QVariantList &values) {
     }
     if (!alternatives.isEmpty())
         sql += QStringLiteral(" AND (%1)").arg(alternatives.join(QLatin1String(" OR ")));
-    Statement st(m_db,
-                 QStringLiteral("SELECT rowid FROM %1%2%3 LIMIT 1").arg(quoteIdentifier(m_table), sql, orderClause()));
+    Statement st(m_db, QStringLiteral("SELECT %4 FROM %1%2%3 LIMIT 1")
+                           .arg(quoteIdentifier(m_table), sql, orderClause(), m_rowidColumn));
     int idx = 1;
     for (const auto &[v, f] : binds)
         st.bind(idx++, v, f.type, 0);
@@ -611,8 +618,8 @@ bool Cursor::locate(const QString &field, const QVariant &value) {
     const Where w = buildWhere();
     QString sql = (w.sql.isEmpty() ? QStringLiteral(" WHERE 1") : w.sql) + QLatin1String(" AND ") +
                   quoteIdentifier(f.name) + (value.isNull() ? QStringLiteral(" IS NULL") : QStringLiteral(" = ?"));
-    Statement st(m_db,
-                 QStringLiteral("SELECT rowid FROM %1%2%3 LIMIT 1").arg(quoteIdentifier(m_table), sql, orderClause()));
+    Statement st(m_db, QStringLiteral("SELECT %4 FROM %1%2%3 LIMIT 1")
+                           .arg(quoteIdentifier(m_table), sql, orderClause(), m_rowidColumn));
     bindWhere(st, w);
     if (!value.isNull())
         st.bind(int(w.binds.size()) + 1, value, f.type, 0);
@@ -831,8 +838,8 @@ void Cursor::post() {
                 changed.push_back(i);
             }
         if (!changed.empty()) {
-            Statement st(m_db,
-                         QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table, sets.join(QLatin1String(", "))));
+            Statement st(m_db, QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                                   .arg(table, sets.join(QLatin1String(", ")), m_rowidColumn));
             int idx = 1;
             for (size_t i : changed)
                 st.bind(idx++, m_buffer[i], defs[i].type, defs[i].size);
@@ -842,6 +849,10 @@ void Cursor::post() {
             } catch (const EngineError &e) {
                 throw EngineError(e.message() + QStringLiteral("\nTabelle: ") + m_table);
             }
+            // The row went away under the edit (deleted through another
+            // window): the typing stays in the buffer for the caller.
+            if (sqlite3_changes(m_db.handle()) == 0)
+                throw VelmoraError(kRowDeleted);
         }
     }
     m_state = State::Browse;
@@ -865,7 +876,7 @@ void Cursor::deleteRow() {
     cancel();
     if (m_pos < 0)
         throw EngineError(QStringLiteral("Die Datenmenge %1 ist leer.").arg(m_table));
-    Statement st(m_db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdentifier(m_table)));
+    Statement st(m_db, QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoteIdentifier(m_table), m_rowidColumn));
     st.bind(1, m_rowid);
     st.step();
     const int oldPos = m_pos;

@@ -20,6 +20,8 @@ class Cursor : public QObject {
     Q_OBJECT
 public:
     enum class State { Inactive, Browse, Edit, Insert };
+    // A post of a row that another cursor deleted meanwhile.
+    static const QString kRowDeleted;
     using Hook = std::function<void(Cursor &)>;
 
     explicit Cursor(Database &db, const QString &table = {}, QObject *parent = nullptr);
@@ -178,6 +180,7 @@ private:
     // Own copy: the database drops its cached definitions on a rollback.
     FieldDefs m_fieldDefs;
     QStringList m_orderFields;
+    QString m_rowidColumn = QStringLiteral("rowid");
     std::unique_ptr<Statement> m_stream;
     std::unique_ptr<Statement> m_rowStmt;
     bool m_streaming = false;

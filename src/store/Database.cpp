@@ -196,6 +196,57 @@ void bindStorage(Database &db, sqlite3_stmt *st, int index, const QVariant &valu
 
 // ---------------------------------------------------------------- Database
 
+namespace {
+// How long a statement waits for another program's lock before giving up.
+constexpr int kBusyTimeoutMs = 5000;
+
+QString sqliteText(sqlite3 *db, char *err) {
+    const QString text = QString::fromUtf8(err ? err : sqlite3_errmsg(db));
+    sqlite3_free(err);
+    return text;
+}
+
+// The first line of PRAGMA quick_check, or its error.
+QString quickCheck(sqlite3 *db) {
+    sqlite3_stmt *raw = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return QString::fromUtf8(sqlite3_errmsg(db));
+    }
+    StatementHandle st(raw);
+    if (sqlite3_step(st.get()) == SQLITE_ROW)
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0)));
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+} // namespace
+
+QString Database::openFailureText(int code, const QString &name, const QString &path, const QString &engineText) {
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("Die Datenbank %1 (%2) ist gesperrt: Ein anderes Programm benutzt sie gerade. "
+                              "Beenden Sie das andere Programm und starten Sie erneut. Die Datei ist nicht "
+                              "beschädigt und bleibt unverändert. (%3)")
+            .arg(name, path, engineText);
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("Die Datenbank %1 (%2) kann nicht geöffnet werden: Die Datei oder ihr Verzeichnis "
+                              "ist nicht lesbar oder nicht beschreibbar. Prüfen Sie die Zugriffsrechte. (%3)")
+            .arg(name, path, engineText);
+    case SQLITE_CORRUPT:
+        return QStringLiteral("Die Datenbank %1 (%2) ist beschädigt. Öffnen Sie sie nicht weiter und greifen Sie "
+                              "auf eine Sicherung zurück. Die Datei bleibt unverändert. (%3)")
+            .arg(name, path, engineText);
+    case SQLITE_NOTADB:
+        return QStringLiteral("Die Datei %1 ist keine gültige Datenbank für %2 und bleibt unverändert: %3")
+            .arg(path, name, engineText);
+    default:
+        return QStringLiteral("Die Datenbank %1 (%2) kann nicht gelesen werden: %3").arg(name, path, engineText);
+    }
+}
+
 Database::Database(QString name, QString directory, bool create, bool readOnly)
     : m_name(std::move(name)), m_directory(std::move(directory)), m_readOnly(readOnly), m_translator(*this) {
     if (create && !readOnly)
@@ -209,26 +260,87 @@ Database::Database(QString name, QString directory, bool create, bool readOnly)
     sqlite3 *raw = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     m_db.reset(raw);
-    if (rc != SQLITE_OK)
-        throw EngineError(QStringLiteral("Die Datenbank %1 (%2) kann nicht geöffnet werden: %3")
-                              .arg(m_name, path, QString::fromUtf8(sqlite3_errmsg(raw))));
+    if (rc != SQLITE_OK) {
+        const QString text = QString::fromUtf8(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc));
+        m_db.reset();
+        throw EngineError(openFailureText(rc, m_name, path, text));
+    }
     // Double-quoted text is told apart from names by the translator alone;
     // SQLite's fallback would turn an unknown name into text without a word.
     sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(raw, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    // Waiting for another program's lock starts with the very first access.
+    sqlite3_busy_timeout(raw, kBusyTimeoutMs);
     // Reading the schema is the first access to the file; a foreign file
     // fails here, before anything could be written to it.
     char *err = nullptr;
     if (sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
-        const QString text = QString::fromUtf8(err ? err : sqlite3_errmsg(raw));
-        sqlite3_free(err);
+        int code = sqlite3_errcode(raw);
+        QString text = sqliteText(raw, err);
+        // A file that reads as a database but fails otherwise may be damaged;
+        // a busy, unreadable or foreign file is not examined further.
+        const int primary = code & 0xff;
+        if (primary != SQLITE_BUSY && primary != SQLITE_LOCKED && primary != SQLITE_NOTADB &&
+            primary != SQLITE_READONLY && primary != SQLITE_CANTOPEN && primary != SQLITE_PERM) {
+            const QString check = quickCheck(raw);
+            if (check != QLatin1String("ok")) {
+                code = SQLITE_CORRUPT;
+                if (check != text)
+                    text += QStringLiteral("; ") + check;
+            }
+        }
         m_db.reset();
-        throw EngineError(QStringLiteral("Die Datei %1 ist keine gültige Datenbank für %2 und bleibt unverändert: %3")
-                              .arg(path, m_name, text));
+        throw EngineError(openFailureText(code, m_name, path, text));
     }
-    sqlite3_busy_timeout(raw, 5000);
-    if (!readOnly)
-        exec(QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"));
+    // The file itself may be write-protected although it was opened for writing.
+    if (sqlite3_db_readonly(raw, "main") == 1)
+        m_readOnly = true;
+    if (!m_readOnly) {
+        err = nullptr;
+        if (sqlite3_exec(raw, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, &err) !=
+            SQLITE_OK) {
+            const int code = sqlite3_errcode(raw);
+            const QString text = sqliteText(raw, err);
+            m_db.reset();
+            throw EngineError(openFailureText(code, m_name, path, text));
+        }
+    }
+}
+
+bool Database::isReadOnly(const QString &table) const {
+    return m_readOnly && !m_sessionCopies.contains(plainTableName(table).toLower());
+}
+
+void Database::keepSessionCopy(const QString &table) {
+    if (!m_readOnly || !isReadOnly(table))
+        return;
+    const QString real = requireTable(table);
+    QString create;
+    QStringList indexes;
+    {
+        Statement st(*this, QStringLiteral("SELECT type, sql FROM main.sqlite_master WHERE tbl_name = ? AND sql IS "
+                                           "NOT NULL AND type IN ('table', 'index') ORDER BY type DESC"));
+        st.bind(1, real);
+        while (st.step())
+            (st.value(0).toString() == QLatin1String("table") ? create : indexes.emplace_back()) =
+                st.value(1).toString();
+    }
+    static const QRegularExpression head(QStringLiteral("^\\s*CREATE\\s+TABLE\\s+"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    if (!create.contains(head))
+        throw EngineError(QStringLiteral("Die Tabelle %1 kann nicht kopiert werden.").arg(real));
+    // The temporary schema is searched first, so every statement naming
+    // the table reaches the copy; the file itself stays untouched.
+    create.replace(head, QStringLiteral("CREATE TEMP TABLE "));
+    exec(create);
+    exec(QStringLiteral("INSERT INTO temp.%1 SELECT * FROM main.%1").arg(quoteIdentifier(real)));
+    // The copy keeps the named orders of the stored table.
+    static const QRegularExpression index(QStringLiteral("^\\s*CREATE\\s+(UNIQUE\\s+)?INDEX\\s+"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    for (QString sql : std::as_const(indexes))
+        exec(sql.replace(index, QStringLiteral("CREATE \\1INDEX temp.")));
+    m_sessionCopies << real.toLower();
+    invalidateSchema();
 }
 
 Database::~Database() {
@@ -462,7 +574,9 @@ void Database::createTable(const TableDef &def) {
     QStringList cols;
     for (const FieldDef &f : def.fields) {
         QString c = quoteIdentifier(f.name) + QLatin1Char(' ') + declaredType(f);
-        if (f.required)
+        // SQLite would take NULL (even several) in a key column; a row
+        // without its key is refused instead.
+        if (f.required || def.primaryKey.contains(f.name, Qt::CaseInsensitive))
             c += QLatin1String(" NOT NULL");
         if (!f.defaultValue.isEmpty())
             c += QLatin1String(" DEFAULT ") + f.defaultValue;
@@ -491,6 +605,55 @@ void Database::createTable(const TableDef &def) {
     }
     tx.commit();
     invalidateSchema();
+}
+
+bool Database::rebuildWithRequiredKey(const QString &table) {
+    TableDef def = tableDef(table);
+    bool missing = false;
+    QStringList nullKey;
+    for (FieldDef &f : def.fields)
+        if (def.primaryKey.contains(f.name, Qt::CaseInsensitive)) {
+            missing = missing || !f.required;
+            f.required = true;
+            nullKey << quoteIdentifier(f.name) + QLatin1String(" IS NULL");
+        }
+    if (!missing)
+        return false;
+    const QString real = def.name;
+    {
+        // Rows stored without a key would not fit the new table: the table
+        // stays as it is rather than lose them.
+        Statement st(*this, QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1")
+                                .arg(quoteIdentifier(real), nullKey.join(QLatin1String(" OR "))));
+        if (st.step())
+            return false;
+    }
+    QStringList cols;
+    for (const FieldDef &f : def.fields)
+        cols << quoteIdentifier(f.name);
+    const QString columns = cols.join(QLatin1String(", "));
+    QStringList indexNames;
+    {
+        Statement st(*this, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = ? "
+                                           "AND sql IS NOT NULL"));
+        st.bind(1, real);
+        while (st.step())
+            indexNames << st.value(0).toString();
+    }
+    const QString old = real + QStringLiteral("__alt");
+    Transaction tx(*this);
+    releaseReaders(real);
+    exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoteIdentifier(real), quoteIdentifier(old)));
+    // The indexes went along with the old table under their old names.
+    for (const QString &index : std::as_const(indexNames))
+        exec(QStringLiteral("DROP INDEX %1").arg(quoteIdentifier(index)));
+    createTable(def);
+    exec(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3")
+             .arg(quoteIdentifier(real), columns, quoteIdentifier(old)));
+    exec(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(old)));
+    tx.commit();
+    invalidateSchema();
+    return true;
 }
 
 void Database::createTableLike(const QString &name, const Database &source, const QString &sourceTable) {
@@ -523,24 +686,100 @@ qint64 Database::rowCount(const QString &table) const {
 }
 
 void Database::begin() {
-    exec(QStringLiteral("SAVEPOINT vm%1").arg(m_depth));
+    // The outermost level takes the write lock at once (waiting for it), so
+    // that a write after a read inside the transaction cannot fail on a lock
+    // another connection took in between. Inner levels are save points.
+    if (m_depth == 0 && !m_readOnly) {
+        exec(QStringLiteral("BEGIN IMMEDIATE"));
+        m_outerBegun = true;
+    } else {
+        exec(QStringLiteral("SAVEPOINT vm%1").arg(m_depth));
+    }
     ++m_depth;
 }
 
 void Database::commit() {
     if (m_depth == 0)
         throw EngineError(QStringLiteral("Keine Transaktion offen."));
-    exec(QStringLiteral("RELEASE vm%1").arg(m_depth - 1));
+    if (m_depth == 1 && m_outerBegun)
+        exec(QStringLiteral("COMMIT"));
+    else
+        exec(QStringLiteral("RELEASE vm%1").arg(m_depth - 1));
     --m_depth;
+    if (m_depth == 0)
+        m_outerBegun = false;
 }
 
 void Database::rollback() {
     if (m_depth == 0)
         throw EngineError(QStringLiteral("Keine Transaktion offen."));
     --m_depth;
-    exec(QStringLiteral("ROLLBACK TO vm%1; RELEASE vm%1").arg(m_depth));
+    if (m_depth == 0 && m_outerBegun) {
+        m_outerBegun = false;
+        // SQLite may have rolled back on its own already (after some errors).
+        if (!sqlite3_get_autocommit(m_db.get()))
+            exec(QStringLiteral("ROLLBACK"));
+    } else {
+        exec(QStringLiteral("ROLLBACK TO vm%1; RELEASE vm%1").arg(m_depth));
+    }
     // A rolled back "create table" must not linger in the cache.
     invalidateSchema();
+}
+
+void Database::snapshotTo(const QString &targetPath) const {
+    // The backup reads one consistent state of the database, commits still
+    // in the write-ahead log included; a copy of the file would miss them.
+    if (m_depth > 0)
+        throw EngineError(
+            QStringLiteral("Die Datenbank %1 kann während einer offenen Transaktion nicht gesichert werden.")
+                .arg(m_name));
+    const QString partial = targetPath + QStringLiteral(".part");
+    QFile::remove(partial);
+    sqlite3 *rawTarget = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(partial).constData(), &rawTarget,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    SqliteHandle target(rawTarget);
+    auto fail = [&](const QString &text) {
+        target.reset();
+        QFile::remove(partial);
+        throw EngineError(
+            QStringLiteral("Die Datenbank %1 kann nicht nach %2 gesichert werden: %3").arg(m_name, targetPath, text));
+    };
+    if (rc != SQLITE_OK)
+        fail(QString::fromUtf8(rawTarget ? sqlite3_errmsg(rawTarget) : sqlite3_errstr(rc)));
+    sqlite3_busy_timeout(target.get(), kBusyTimeoutMs);
+    sqlite3_backup *backup = sqlite3_backup_init(target.get(), "main", m_db.get(), "main");
+    if (!backup)
+        fail(QString::fromUtf8(sqlite3_errmsg(target.get())));
+    const int step = sqlite3_backup_step(backup, -1);
+    const int finish = sqlite3_backup_finish(backup);
+    if (step != SQLITE_DONE || finish != SQLITE_OK)
+        fail(QString::fromUtf8(sqlite3_errstr(step != SQLITE_DONE ? step : finish)));
+    // The copy stands alone: one file, no log beside it.
+    char *err = nullptr;
+    if (sqlite3_exec(target.get(), "PRAGMA journal_mode=DELETE", nullptr, nullptr, &err) != SQLITE_OK)
+        fail(sqliteText(target.get(), err));
+    target.reset();
+    QFile::remove(targetPath);
+    if (!QFile::rename(partial, targetPath)) {
+        QFile::remove(partial);
+        throw EngineError(
+            QStringLiteral("Die Datenbank %1 kann nicht nach %2 gesichert werden.").arg(m_name, targetPath));
+    }
+}
+
+QString Database::rowidColumn(const QString &table) const {
+    // SQLite's three names for the row id; a user column of the same name
+    // hides it under that name only.
+    static const char *const names[] = {"rowid", "_rowid_", "oid"};
+    for (const char *n : names) {
+        const QString name = QString::fromLatin1(n);
+        if (fieldIndex(table, name) < 0)
+            return name;
+    }
+    throw EngineError(QStringLiteral("Die Zeilen der Tabelle %1 können nicht angesprochen werden: Ihre Felder heißen "
+                                     "wie die Zeilennummer (rowid, oid, _rowid_).")
+                          .arg(plainTableName(table)));
 }
 
 FieldType Database::columnType(const QString &table, const QString &column) const {

@@ -70,7 +70,8 @@ public:
     static constexpr const char *kFileName = "velmora5.db";
 
     // Opens (creating when allowed) DIR/velmora5.db. A file that is not a
-    // database is refused and left untouched.
+    // database, is damaged, locked or unreadable is refused with its own
+    // message and left untouched. A write-protected file opens read-only.
     Database(QString name, QString directory, bool create = true, bool readOnly = false);
     ~Database() override;
     Database(const Database &) = delete;
@@ -81,6 +82,13 @@ public:
     QString filePath() const;
     sqlite3 *handle() const { return m_db.get(); }
     bool isReadOnly() const { return m_readOnly; }
+    // Whether rows of this table can be written: every table of a writable
+    // database, the session copies of a read-only one.
+    bool isReadOnly(const QString &table) const;
+    // On a read-only database: gives the session a private copy of a
+    // working table (rows included) that hides the stored one until the
+    // database is closed. Nothing happens on a writable database.
+    void keepSessionCopy(const QString &table);
 
     // Local SQL to SQLite SQL.
     QString translate(const QString &localSql) const;
@@ -111,6 +119,10 @@ public:
 
     // Creates a table; an existing table of that name is replaced.
     void createTable(const TableDef &def);
+    // Declares the primary-key columns of an existing table NOT NULL,
+    // rebuilding it with all its rows and indexes. Does nothing (false)
+    // when they are declared so already or when a stored row lacks its key.
+    bool rebuildWithRequiredKey(const QString &table);
     void createTableLike(const QString &name, const Database &source, const QString &sourceTable);
     void dropTable(const QString &name);
     void emptyTable(const QString &name);
@@ -121,6 +133,19 @@ public:
     void commit();
     void rollback();
     bool inTransaction() const { return m_depth > 0; }
+
+    // Writes a consistent copy of the whole database into a file of its
+    // own (replaced when present), commits still in the write-ahead log
+    // included: what backups copy instead of the live file.
+    void snapshotTo(const QString &targetPath) const;
+
+    // The name under which statements reach a table's row id: "rowid"
+    // unless a column of the table is called so, then "_rowid_" or "oid".
+    QString rowidColumn(const QString &table) const;
+
+    // The German message for a failure to open or first read a database
+    // file, by SQLite's result code.
+    static QString openFailureText(int code, const QString &name, const QString &path, const QString &engineText);
 
     // SchemaLookup
     bool isTable(const QString &name) const override { return tableExists(name); }
@@ -144,6 +169,7 @@ private:
     bool m_readOnly = false;
     SqliteHandle m_db;
     int m_depth = 0;
+    bool m_outerBegun = false; // the outermost level is a BEGIN IMMEDIATE
     LocalSqlTranslator m_translator;
 
     struct CachedTable {
@@ -154,6 +180,7 @@ private:
     mutable bool m_tablesLoaded = false;
     mutable QHash<QString, CachedTable> m_tables;  // key: lower-case name
     std::vector<Cursor *> m_cursors;
+    QStringList m_sessionCopies; // lower-case names
 };
 
 // Commits on commit(), rolls back when left otherwise.

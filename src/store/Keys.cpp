@@ -1,5 +1,7 @@
 #include "store/Keys.h"
 
+#include "base/CommandLine.h"
+
 namespace velmora {
 
 namespace {
@@ -11,6 +13,10 @@ const std::pair<const char *, const char *> kKeyColumns[] = {
 } // namespace
 
 int nextObjectKey(Database &db, const QString &table, const QString &keyColumn, int serial) {
+    if (serial < 0 || serial > kMaxSerial)
+        throw VelmoraError(QStringLiteral("Die Installationsnummer %1 ist ungültig: Sie muss zwischen 1 und %2 liegen.")
+                               .arg(serial)
+                               .arg(kMaxSerial));
     const QString real = db.requireTable(table);
     const qint64 low = qint64(serial) * kKeyBlockSize;
     const qint64 high = low + kKeyBlockSize;

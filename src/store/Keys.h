@@ -9,7 +9,8 @@ constexpr qint64 kKeyBlockSize = 65536;
 // A new object key: one above the highest key of the installation's block
 // [serial * 65536, (serial + 1) * 65536], or the block's first key.
 // Raises "Der Nummernbereich dieser Installation ist erschöpft." rather than
-// hand out a key of the next installation's block.
+// hand out a key of the next installation's block, and refuses an
+// installation number outside 0 ... 32767.
 int nextObjectKey(Database &db, const QString &table, const QString &keyColumn, int serial);
 
 // The next TR entry number of the installation: counts from 1 per SerienNr.

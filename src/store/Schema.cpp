@@ -153,7 +153,15 @@ constexpr int kBlock0Height = 92;
 } // namespace
 
 const std::vector<TableDef> &fixedTables() {
-    static const std::vector<TableDef> tables = makeTables();
+    static const std::vector<TableDef> tables = [] {
+        std::vector<TableDef> t = makeTables();
+        // Key columns are declared NOT NULL (the engine sets it anyway).
+        for (TableDef &def : t)
+            for (FieldDef &f : def.fields)
+                if (def.primaryKey.contains(f.name, Qt::CaseInsensitive))
+                    f.required = true;
+        return t;
+    }();
     return tables;
 }
 
@@ -182,10 +190,24 @@ FieldDefs blockKeyFields() {
 }
 
 void createFixedTables(Database &db) {
+    // A write-protected database is read as it is; the document list and
+    // the open dialog's profile are the session's own.
+    if (db.isReadOnly()) {
+        for (const char *working : {"OPEN", "Profil"})
+            if (db.tableExists(QLatin1String(working)))
+                db.keepSessionCopy(QLatin1String(working));
+        return;
+    }
     Transaction tx(db);
     for (const TableDef &def : fixedTables())
         if (!db.tableExists(def.name))
             db.createTable(def);
+    // Databases made before key columns were declared NOT NULL.
+    for (const TableDef &def : fixedTables())
+        if (!def.primaryKey.isEmpty())
+            db.rebuildWithRequiredKey(def.name);
+    for (const QString &block : db.tables(QStringLiteral("TR_*")))
+        db.rebuildWithRequiredKey(block);
 
     Cursor blocks(db, QStringLiteral("TRTABLE"));
     blocks.setAutoTimestamp(false);

@@ -1,5 +1,6 @@
 #include "base/CommandLine.h"
 #include "store/Database.h"
+#include "store/Keys.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,6 +51,8 @@ private Q_SLOTS:
     void serialOfInstallationWithData();
     void badEngineIniRefused();
     void foreignDatabaseRefused();
+    void handEditedSerialRefused_data();
+    void handEditedSerialRefused();
 };
 
 void TestCommandLine::parse_data() {
@@ -188,13 +191,45 @@ void TestCommandLine::foreignDatabaseRefused() {
     const QString dbPath = tmp.filePath(QStringLiteral("DBLOG/velmora5.db"));
     QFile f(dbPath);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    const QByteArray junk = QByteArray("PK\x03\x04 kein SQLite", 18).repeated(100);
+    const QByteArray junk = QByteArrayLiteral("PK\x03\x04 kein SQLite!").repeated(100);
     f.write(junk);
     f.close();
     const Run r = velmora5({QStringLiteral("--config-dir"), tmp.path(), QStringLiteral("--init")});
     QCOMPARE(r.exitCode, 2);
     QVERIFY2(r.err.contains(QStringLiteral("keine gültige Datenbank")), qPrintable(r.err));
     QCOMPARE(readAll(dbPath), junk);
+}
+
+void TestCommandLine::handEditedSerialRefused_data() {
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("above 32767") << "40000" << true;
+    QTest::newRow("negative") << "-3" << true;
+    QTest::newRow("largest") << "32767" << false;
+}
+
+void TestCommandLine::handEditedSerialRefused() {
+    QFETCH(QString, serial);
+    QFETCH(bool, refused);
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    QCOMPARE(velmora5({QStringLiteral("--config-dir"), dir, QStringLiteral("--serial"), QStringLiteral("3"),
+                       QStringLiteral("--init")})
+                 .exitCode,
+             0);
+    {
+        QSettings s(dir + QStringLiteral("/5.3.ini"), QSettings::IniFormat);
+        s.setValue(QStringLiteral("Allgemeines/SerienNr"), serial.toInt());
+    }
+    const Run r = velmora5({QStringLiteral("--config-dir"), dir, QStringLiteral("--init")});
+    QCOMPARE(r.exitCode, refused ? 2 : 0);
+    QCOMPARE(r.err.contains(QStringLiteral("Installationsnummer %1").arg(serial)), refused);
+    if (refused) {
+        // The engine refuses such a number as well, should it ever get one.
+        Database db(QStringLiteral("DBLOG"), dir + QStringLiteral("/DBLOG"), false);
+        QVERIFY_THROWS_EXCEPTION(
+            VelmoraError, nextObjectKey(db, QStringLiteral("PERSON"), QStringLiteral("PersonNr"), serial.toInt()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

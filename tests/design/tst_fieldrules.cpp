@@ -215,6 +215,10 @@ void TestFieldRules::checkName_data() {
     QTest::newRow("blanks only") << "   " << others << empty;
     QTest::newRow("double quote") << "Zeit\"1" << others << quote;
     QTest::newRow("umlaut") << "Größe" << others << QString();
+    QTest::newRow("rowid") << "RowID" << others << inUse;
+    QTest::newRow("oid") << "oid" << others << inUse;
+    QTest::newRow("_rowid_") << "_ROWID_" << others << inUse;
+    QTest::newRow("rowid inside a name") << "rowid2" << others << QString();
 }
 
 void TestFieldRules::checkName() {

@@ -238,6 +238,9 @@ void TestTTrTable::fieldNameRefusals_data() {
     QTest::newRow("same after spaces become _") << "puls ruhe" << inUse;
     QTest::newRow("double quote") << "a\"b"
                                   << QStringLiteral("Ein Feldname darf kein Anführungszeichen (\") enthalten.");
+    QTest::newRow("rowid") << "rowid" << inUse;
+    QTest::newRow("OID") << "OID" << inUse;
+    QTest::newRow("_RowId_") << "_RowId_" << inUse;
 }
 
 void TestTTrTable::fieldNameRefusals() {
