@@ -35,6 +35,22 @@ QString EvaluationFieldRules::aggregateWord(const QString &shown) {
     return blank < 0 ? shown : shown.left(blank);
 }
 
+const QString &EvaluationFieldRules::fieldListSql() {
+    static const QString sql = QStringLiteral(
+        "select distinct TrField.*, \"\"\"\"+trtable.filename+\"\"\".\"\"\"+trfield.FeldName+\"\"\"\" as Entity "
+        "from TrField, TrTable, ATable where (ATable.AuswertungNr = :AuswertungNr) and "
+        "(TrField.TableNr = TrTable.TableNr) and (TrField.TableNr = ATable.TableNr)");
+    return sql;
+}
+
+QString EvaluationFieldRules::blockFieldName(Database &db, int tableNr, int order) {
+    Statement st(db, QStringLiteral("SELECT Feldname FROM %1 WHERE TableNr = ? AND \"Order\" = ?")
+                         .arg(quoteIdentifier(db.requireTable(QStringLiteral("TRFIELD")))));
+    st.bind(1, tableNr);
+    st.bind(2, order);
+    return st.step() ? st.value(0).toString() : QString();
+}
+
 int EvaluationFieldRules::nextFieldNumber(Database &db, int auswertungNr) {
     Statement st(db, QStringLiteral("SELECT max(FeldNr) FROM %1 WHERE AuswertungNr = ?")
                          .arg(quoteIdentifier(db.requireTable(QStringLiteral("AFIELD")))));

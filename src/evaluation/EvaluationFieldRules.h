@@ -27,6 +27,12 @@ public:
     // The shown text up to its first blank ("group", "sum", ...).
     static QString aggregateWord(const QString &shown);
 
+    // The query quAFieldList: the fields of the evaluation's blocks
+    // (parameter :AuswertungNr) with their references in the column Entity.
+    static const QString &fieldListSql();
+    // Feldname of a block field; empty when there is none.
+    static QString blockFieldName(Database &db, int tableNr, int order);
+
     // One above the evaluation's largest FeldNr, or 1.
     static int nextFieldNumber(Database &db, int auswertungNr);
     // "Feld" and the field number.

@@ -29,12 +29,6 @@ const QString kName = QStringLiteral("Name");
 const QString kBedingung = QStringLiteral("Bedingung");
 const QString kEntity = QStringLiteral("Entity");
 
-// The fields of the evaluation's blocks with their references.
-const QString kFieldListSql = QStringLiteral(
-    "select distinct TrField.*, \"\"\"\"+trtable.filename+\"\"\".\"\"\"+trfield.FeldName+\"\"\"\" as Entity "
-    "from TrField, TrTable, ATable where (ATable.AuswertungNr = :AuswertungNr) and "
-    "(TrField.TableNr = TrTable.TableNr) and (TrField.TableNr = ATable.TableNr)");
-
 template <class T> T *named(T *control, const char *name) {
     control->setObjectName(QString::fromLatin1(name));
     return control;
@@ -194,6 +188,8 @@ void TAuswertungFeld::FormActivate() {
     try {
         openTables();
     } catch (const VelmoraError &e) {
+        // Half open, the editor shows what it has and stores nothing.
+        m_openFailed = true;
         Messages::error(e.message());
     }
     updateControls();
@@ -219,6 +215,9 @@ void TAuswertungFeld::openTables() {
         tblAField->first();
         while (!tblAField->eof() && tblAField->asInt(kFeldNr) != m_feldNr)
             tblAField->next();
+        // Editing "the" row past the end would change another field.
+        if (tblAField->eof())
+            throw VelmoraError(QStringLiteral("Das Feld %1 dieser Auswertung gibt es nicht.").arg(m_feldNr));
         if (!m_readOnly && !tblAField->eof())
             tblAField->edit();
         showAggregate(tblAField->asInt(QStringLiteral("Agregatfunktion")));
@@ -228,7 +227,7 @@ void TAuswertungFeld::openTables() {
     }
     dsAField->setDataSet(tblAField);
 
-    quAFieldList->setSql(kFieldListSql);
+    quAFieldList->setSql(EvaluationFieldRules::fieldListSql());
     quAFieldList->setParam(QStringLiteral("AuswertungNr"), m_auswertungNr);
     quAFieldList->open();
     m_fieldListModel->reset(quAFieldList.get());
@@ -244,6 +243,9 @@ void TAuswertungFeld::openTables() {
 
     int row = quAFieldList->recordCount() > 0 ? 0 : -1;
     if (!m_newField && !m_calculated) {
+        // A field whose block field is not offered keeps it rather than
+        // take the first one of the list.
+        row = -1;
         const int tableNr = tblAField->asInt(QStringLiteral("TableNr"));
         const int order = tblAField->asInt(QStringLiteral("Order"));
         for (int r = 0; r < quAFieldList->recordCount(); ++r) {
@@ -310,11 +312,12 @@ void TAuswertungFeld::updateControls() {
     btnAdd->setVisible(m_calculated);
     lblAgregat->setVisible(m_grouping);
     dbfAgregat->setVisible(m_grouping);
-    btnFertig1->setEnabled(!m_readOnly);
-    dbgFieldList->setEnabled(!m_readOnly);
-    dbfAgregat->setEnabled(!m_readOnly);
-    btnAdd->setEnabled(!m_readOnly);
-    dbfBedingungen->setEnabled(!m_readOnly && m_calculated);
+    const bool writable = !m_readOnly && !m_openFailed;
+    btnFertig1->setEnabled(writable);
+    dbgFieldList->setEnabled(writable);
+    dbfAgregat->setEnabled(writable);
+    btnAdd->setEnabled(writable);
+    dbfBedingungen->setEnabled(writable && m_calculated);
     dbfBedingungen->setReadOnly(m_readOnly || !m_calculated);
     updateZeit();
 }
@@ -350,7 +353,7 @@ QStringList TAuswertungFeld::memoLines() const {
 }
 
 void TAuswertungFeld::btnAddClick() {
-    if (m_readOnly || selectedFieldRow() < 0)
+    if (m_readOnly || m_openFailed || selectedFieldRow() < 0)
         return;
     try {
         if (!tblAField->isEditing())
@@ -390,7 +393,10 @@ void TAuswertungFeld::tblAFieldBeforePost(Cursor &c) {
     in.calculated = m_calculated;
     in.sichtbar = c.asBool(QStringLiteral("Sichtbar"));
     in.memoLines = memoLines();
-    in.blockFieldName = selectedField(QStringLiteral("Feldname"));
+    in.blockFieldName = selectedFieldRow() >= 0
+                            ? selectedField(QStringLiteral("Feldname"))
+                            : EvaluationFieldRules::blockFieldName(m_db, c.asInt(QStringLiteral("TableNr")),
+                                                                   c.asInt(QStringLiteral("Order")));
     in.arithmOp = c.asString(QStringLiteral("ArithmOp"));
     const EvaluationFieldRules::PostResult r = EvaluationFieldRules::beforePost(in, otherNames());
 
@@ -415,7 +421,7 @@ void TAuswertungFeld::focusControl(const QString &name) {
 }
 
 void TAuswertungFeld::btnFertig1Click() {
-    if (m_readOnly || !m_activated)
+    if (m_readOnly || m_openFailed || !m_activated)
         return;
     try {
         dsAField->updateRecord();

@@ -87,6 +87,7 @@ private:
     bool m_calculated = false;
     bool m_keepBlockField = false;
     bool m_activated = false;
+    bool m_openFailed = false;
     int m_nextFeldNr = 1;
     QStringList m_lines;
 

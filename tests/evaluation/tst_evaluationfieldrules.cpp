@@ -3,9 +3,11 @@
 #include "evaluation/EvaluationFieldRules.h"
 #include "evaluation/EvaluationKeys.h"
 #include "store/Errors.h"
+#include "store/Query.h"
 #include "support/ClubFixture.h"
 #include "support/TempInstallation.h"
 
+#include <QSet>
 #include <QTest>
 
 using namespace velmora;
@@ -45,6 +47,7 @@ class TestEvaluationFieldRules : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void fieldNumbers();
+    void fieldList();
     void evaluationNumbers();
     void checkName_data();
     void checkName();
@@ -69,6 +72,33 @@ void TestEvaluationFieldRules::fieldNumbers() {
     QCOMPARE(R::nextFieldNumber(db, nr), 6);
     QCOMPARE(R::nextFieldNumber(db, nr + 1), 10);
     QCOMPARE(R::defaultName(6), QStringLiteral("Feld6"));
+}
+
+void TestEvaluationFieldRules::fieldList() {
+    TempInstallation inst;
+    Database &db = inst.db();
+    ClubFixture club(db);
+    // Block 0 stands for TR itself.
+    Statement st(db, QStringLiteral("INSERT INTO ATABLE (AuswertungNr, TableNr) VALUES (?, 0)"));
+    st.bind(1, ClubFixture::kEvaluation);
+    st.step();
+    Query q(db, R::fieldListSql());
+    q.setParam(QStringLiteral("AuswertungNr"), ClubFixture::kEvaluation);
+    q.open();
+    QStringList entities;
+    for (q.first(); !q.eof(); q.next())
+        entities << q.asString(QStringLiteral("Entity"));
+    QVERIFY2(entities.contains(QStringLiteral("\"TR_1\".\"Dauer\"")), qPrintable(entities.join(u',')));
+    QVERIFY2(entities.contains(QStringLiteral("\"TR\".\"Datum\"")), qPrintable(entities.join(u',')));
+    QCOMPARE(q.fieldIndex(QStringLiteral("Beschreibung")) >= 0, true);
+    // Only the evaluation's blocks, each field once.
+    QCOMPARE(entities.size(), int(QSet<QString>(entities.begin(), entities.end()).size()));
+    q.setParam(QStringLiteral("AuswertungNr"), ClubFixture::kEvaluation + 1);
+    q.open();
+    QCOMPARE(q.recordCount(), 0);
+
+    QCOMPARE(R::blockFieldName(db, ClubFixture::kBlock, 2), QStringLiteral("Strecke"));
+    QCOMPARE(R::blockFieldName(db, ClubFixture::kBlock, 99), QString());
 }
 
 void TestEvaluationFieldRules::evaluationNumbers() {

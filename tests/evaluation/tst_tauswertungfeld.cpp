@@ -87,6 +87,8 @@ private Q_SLOTS:
     void failedPostKeepsTimeExpression();
     void changeExistingField();
     void readOnlyField();
+    void missingFieldStoresNothing();
+    void blockFieldNotOfferedIsKept();
     void ungroupedHidesAggregate();
     void cancelDropsNewField();
 
@@ -379,6 +381,36 @@ void TestTAuswertungFeld::readOnlyField() {
     QVERIFY(!ed->isVisible());
     QCOMPARE(ed->result(), int(QDialog::Rejected));
     QCOMPARE(afield(db(), 2), before);
+}
+
+void TestTAuswertungFeld::missingFieldStoresNothing() {
+    const QVariantMap before = afield(db(), 2);
+    auto ed = open(7);
+    QCOMPARE(m_messages->texts(), QStringList{QStringLiteral("Das Feld 7 dieser Auswertung gibt es nicht.")});
+    QVERIFY(!control<QPushButton>(*ed, "btnFertig1")->isEnabled());
+    ed->btnFertig1Click();
+    ed->btnAddClick();
+    QCOMPARE(afield(db(), 2), before);
+    QVERIFY(afield(db(), 7).isEmpty());
+    QCOMPARE(count(db(), QStringLiteral("select count(*) from AFIELD")), 2);
+}
+
+void TestTAuswertungFeld::blockFieldNotOfferedIsKept() {
+    // The block of field 2 is no longer among the evaluation's blocks; only
+    // block 0 (the columns of TR) is.
+    Statement st(db(), QStringLiteral("UPDATE ATABLE SET TableNr = 0"));
+    st.step();
+    auto ed = open(2);
+    auto *list = control<QTableView>(*ed, "dbgFieldList");
+    QVERIFY(list->model()->rowCount() > 0);
+    QVERIFY(!list->currentIndex().isValid());
+    type(*ed, "dbfFeldname", QStringLiteral("Umfang_neu"));
+    clickFertig(*ed);
+    QVERIFY(m_messages->texts().isEmpty());
+    const QVariantMap row = afield(db(), 2);
+    QCOMPARE(row.value("TableNr").toInt(), ClubFixture::kBlock);
+    QCOMPARE(row.value("Order").toInt(), 1);
+    QCOMPARE(row.value("Display").toString(), QStringLiteral("D: Umfang_neu, sum(Dauer) "));
 }
 
 void TestTAuswertungFeld::ungroupedHidesAggregate() {
