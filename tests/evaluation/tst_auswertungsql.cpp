@@ -116,6 +116,7 @@ private Q_SLOTS:
     void runWithPersonAxis();
     void crossTableWithIndexField();
     void crossTableLaterRowOverwrites();
+    void crossTableEmptyXValueGetsNoColumn();
     void crossTableMessages_data();
     void crossTableMessages();
     void noDataMessage();
@@ -466,6 +467,34 @@ void TestAuswertungSQL::crossTableLaterRowOverwrites() {
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[1].value(int(rows[0].indexOf(QStringLiteral("locker")))), lockerValues.last());
     QCOMPARE(rows[1].value(int(rows[0].indexOf(QStringLiteral("intensiv")))), QStringLiteral("45"));
+}
+
+void TestAuswertungSQL::crossTableEmptyXValueGetsNoColumn() {
+    Query e2(db(), QStringLiteral("select TrNr from TR where Beschreibung = 'Intervalle'"));
+    e2.open();
+    insertRow(db(), QStringLiteral("TR_1"),
+              {{QStringLiteral("SerienNr"), ClubFixture::kSerial},
+               {QStringLiteral("TrNr"), e2.value(0)},
+               {QStringLiteral("Order"), 1},
+               {QStringLiteral("Dauer"), 10}});
+    addEvaluation(db(), kEval, true, true,
+                  {field(1, "Notiz", "X", ClubFixture::kBlock, 4, 0),
+                   field(2, "Woche", "Y", 0, 1, 0, true, true, "Y-Achse\r" + kWeek),
+                   field(3, "Umfang", "D", ClubFixture::kBlock, 1, 1)});
+    TAuswertungSQL builder(db());
+    builder.AuswertungNr = kEval;
+    builder.BuildSQL();
+    builder.Art = 2;
+    builder.PersonNr = ClubFixture::kAnna;
+    builder.PrepareRun();
+    builder.Run();
+    QList<QStringList> rows = rowsOf(*builder.resultTable());
+    QCOMPARE(rows.size(), 2);
+    QStringList header = rows[0];
+    std::sort(header.begin() + 1, header.end());
+    QCOMPARE(header, (QStringList{"Woche/Notiz", "6 x 1000", "Steigerung", "lang", "ruhig"}));
+    QCOMPARE(rows[1].value(int(rows[0].indexOf(QStringLiteral("lang")))), QStringLiteral("120"));
+    QCOMPARE(rows[1].value(int(rows[0].indexOf(QStringLiteral("6 x 1000")))), QStringLiteral("45"));
 }
 
 void TestAuswertungSQL::crossTableMessages_data() {
