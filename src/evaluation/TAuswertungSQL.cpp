@@ -103,40 +103,28 @@ QString labelText(const QVariant &v) {
     }
 }
 
-// Column types of the stage-1 table that fit both the evaluated and the
-// compared rows.
-FieldDefs mergedFields(const FieldDefs &a, const FieldDefs &b) {
-    FieldDefs out = a;
-    for (size_t i = 0; i < out.size() && i < b.size(); ++i) {
-        FieldDef &f = out[i];
-        const FieldDef &g = b[i];
-        if (f.type == g.type) {
-            f.size = std::max(f.size, g.size);
-        } else if (f.type == FieldType::Alpha && f.size <= 1 && g.type != FieldType::Alpha) {
-            f.type = g.type; // a column of nulls only
-            f.size = g.size;
-        } else if ((isIntegerType(f.type) || isFloatType(f.type)) && (isIntegerType(g.type) || isFloatType(g.type))) {
-            f.type = FieldType::Number;
-            f.size = 0;
-        } else if (isTextType(f.type) && isTextType(g.type)) {
-            f.size = std::max(f.size, g.size);
-        }
+// The stage-1 table: its columns are those of the statement, each with the
+// declared type of the column it reads, none for an expression (whose values
+// stage 2 then types by what they hold).
+void createStage1Table(Database &db, const QString &name, const Statement &select) {
+    QStringList cols;
+    for (int i = 0; i < select.columnCount(); ++i) {
+        const char *decl = sqlite3_column_decltype(select.get(), i);
+        QString col = quoteIdentifier(select.columnName(i));
+        if (decl && *decl)
+            col += QLatin1Char(' ') + QString::fromUtf8(decl);
+        cols << col;
     }
-    return out;
+    db.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(name), cols.join(QLatin1String(", "))));
 }
 
-void createTableFor(Database &db, const QString &name, const FieldDefs &fields) {
-    TableDef def;
-    def.name = name;
-    // A join may name a column twice; the first one counts.
-    for (const FieldDef &f : fields) {
-        bool dup = false;
-        for (const FieldDef &u : def.fields)
-            dup = dup || u.name.compare(f.name, Qt::CaseInsensitive) == 0;
-        if (!dup)
-            def.fields.push_back(FieldDef(f.name, f.type, f.size));
+// Copies the rows of a stage-1 text into the table inside the engine; the
+// program never touches them.
+int appendRows(Database &db, const QString &table, const QString &select) {
+    Statement st(db, QStringLiteral("INSERT INTO %1 %2").arg(quoteIdentifier(table), select));
+    while (st.step()) {
     }
-    db.createTable(def);
+    return sqlite3_changes(db.handle());
 }
 
 } // namespace
@@ -466,25 +454,24 @@ void TAuswertungSQL::Run() {
     {
         // Typed SQL runs from here on: only our own tables may change.
         WriteGuard guard(m_db);
-        Query stage1(m_db);
-        stage1.setSql(m_run);
-        stage1.open();
-        if (stage1.recordCount() == 0)
-            throw VelmoraError(EvaluationMessages::kNoData);
-        std::unique_ptr<Query> compared;
-        FieldDefs stage1Fields = stage1.fields();
-        if (Vergleich && !m_compare.isEmpty()) {
-            compared = std::make_unique<Query>(m_db);
-            compared->setSql(m_compare);
-            compared->open();
-            stage1Fields = mergedFields(stage1Fields, compared->fields());
+        const QString stage1Sql = m_db.translate(m_run.join(QLatin1Char('\n')));
+        {
+            const Statement select(m_db, stage1Sql);
+            m_stage1Table = newTempTable();
+            guard.allow(m_stage1Table);
+            createStage1Table(m_db, m_stage1Table, select);
         }
-        m_stage1Table = newTempTable();
-        guard.allow(m_stage1Table);
-        createTableFor(m_db, m_stage1Table, stage1Fields);
-        BatchCopy::run(stage1, m_db, m_stage1Table, BatchCopy::Mode::Append);
-        if (compared)
-            BatchCopy::run(*compared, m_db, m_stage1Table, BatchCopy::Mode::Append);
+        Transaction tx(m_db);
+        if (appendRows(m_db, m_stage1Table, stage1Sql) == 0) {
+            tx.commit();
+            m_db.dropTable(m_stage1Table);
+            m_tempTables.removeAll(m_stage1Table);
+            m_stage1Table.clear();
+            throw VelmoraError(EvaluationMessages::kNoData);
+        }
+        if (Vergleich && !m_compare.isEmpty())
+            appendRows(m_db, m_stage1Table, m_db.translate(m_compare.join(QLatin1Char('\n'))));
+        tx.commit();
 
         QStringList stage2Text = sql2;
         for (QString &l : stage2Text)
