@@ -1,6 +1,7 @@
 #include "evaluation/CommandLineEvaluation.h"
 
 #include "evaluation/TAuswertungSQL.h"
+#include "store/Errors.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -72,6 +73,10 @@ int EvaluateToText(Database &db, const EvaluationRequest &request, QTextStream &
         WriteResultText(*builder.resultTable(), out);
         out.flush();
         return 0;
+    } catch (const EngineError &e) {
+        *error = QStringLiteral("Die Auswertung konnte nicht ausgeführt werden: ") + e.message();
+        error->replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        return 2;
     } catch (const VelmoraError &e) {
         *error = e.message();
         error->replace(QLatin1Char('\r'), QLatin1Char('\n'));

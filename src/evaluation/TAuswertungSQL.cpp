@@ -443,10 +443,11 @@ void TAuswertungSQL::Run() {
     const bool cross = evaluation.value(QStringLiteral("Kreuztabelle")).toBool();
     const QStringList sql2 = memoLines(evaluation.value(QStringLiteral("SQL2")).toString());
 
-    // All fields, shown or not, in FeldNr order (axis indexes, cross table).
-    Query all(m_db, QStringLiteral("select * from afield where AuswertungNr = :AuswertungNr order by FeldNr"));
-    all.setParam(QStringLiteral("AuswertungNr"), AuswertungNr);
-    all.open();
+    // The fields as the stages select them: the axis indexes are columns of
+    // the result.
+    const std::vector<EvaluationField> fields = loadFields();
+    if (m_run.isEmpty())
+        throw VelmoraError(QStringLiteral("Die Auswertung ist noch nicht für einen Lauf vorbereitet."));
 
     int xIndex = -1, yIndex = -1, dataColumn = -1, dataFields = 0;
     QString xName, yName;
@@ -489,15 +490,12 @@ void TAuswertungSQL::Run() {
             m_resultTable = stage2Table;
 
         int column = 0;
-        for (all.first(); !all.eof(); all.next()) {
-            const QVariant shown = all.value(QStringLiteral("Sichtbar"));
-            if (!(shown.isNull() || shown.toBool()))
+        for (const EvaluationField &f : fields) {
+            if (!f.shown)
                 continue;
-            const QString typ = all.value(QStringLiteral("Typ")).toString();
-            const QString name = all.value(QStringLiteral("Name")).toString();
-            const bool index = blockFieldType(all.value(QStringLiteral("TableNr")).toInt(),
-                                              all.value(QStringLiteral("Order")).toInt()) == QLatin1String("X") &&
-                               !all.value(QStringLiteral("SQL")).toBool();
+            const QString &typ = f.typ;
+            const QString &name = f.name;
+            const bool index = !f.calculated && blockFieldType(f.tableNr, f.order) == QLatin1String("X");
             if (typ == QLatin1String("X")) {
                 xIndex = column;
                 xName = name;
@@ -522,7 +520,7 @@ void TAuswertungSQL::Run() {
         if (cross) {
             m_resultTable = newTempTable();
             guard.allow(m_resultTable);
-            buildCrossTable(stage2Table, dataColumn, all.recordCount(), dataFields);
+            buildCrossTable(stage2Table, dataColumn, int(fields.size()), dataFields);
         }
     }
 

@@ -114,6 +114,7 @@ private Q_SLOTS:
     void runGroupedWeek();
     void runComparisonPlanMinusProtocol();
     void runWithPersonAxis();
+    void axisIndexesCountResultColumns();
     void crossTableWithIndexField();
     void crossTableLaterRowOverwrites();
     void crossTableEmptyXValueGetsNoColumn();
@@ -408,6 +409,24 @@ void TestAuswertungSQL::runWithPersonAxis() {
     const QList<QStringList> expected{{"Person", "Umfang"}, {"Berg Anna", "240"}, {"Meier Paul", "30"}};
     QCOMPARE(rowsOf(*builder.resultTable()), expected);
     QCOMPARE(auswert(db(), kEval, "XAchse").toInt(), 0);
+}
+
+void TestAuswertungSQL::axisIndexesCountResultColumns() {
+    // Field 1 names no block field, so no stage selects it; the axes are
+    // counted among the columns the result has.
+    addEvaluation(db(), kEval, true, false,
+                  {field(1, "Weg", "D", 4711, 1, 1), field(2, "Umfang", "D", ClubFixture::kBlock, 1, 1),
+                   field(3, "Datum", "X", 0, 1, 0), field(4, "Woche", "Y", 0, 2, 0, false)});
+    TAuswertungSQL builder(db());
+    builder.AuswertungNr = kEval;
+    builder.BuildSQL();
+    builder.Art = 2;
+    builder.PersonNr = ClubFixture::kAnna;
+    builder.PrepareRun();
+    builder.Run();
+    QCOMPARE(rowsOf(*builder.resultTable()).value(0), (QStringList{"Umfang", "Datum"}));
+    QCOMPARE(auswert(db(), kEval, "XAchse").toInt(), 1);
+    QCOMPARE(auswert(db(), kEval, "YAchse").toInt(), -1);
 }
 
 void TestAuswertungSQL::crossTableWithIndexField() {
