@@ -233,7 +233,7 @@ void TAuswertungSQL::GenerateSQL(QStringList *sql1Out, QStringList *sql2Out) {
         throw VelmoraError(EvaluationMessages::kNoField);
     bool person = false;
     for (const EvaluationField &f : fields)
-        person = person || f.personAxis;
+        person = person || (f.personAxis && f.shown); // only a selected person needs the join
 
     // Stage 1: one row per entry.
     QStringList sql1;

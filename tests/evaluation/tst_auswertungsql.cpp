@@ -241,6 +241,13 @@ void TestAuswertungSQL::buildSql_data() {
                        "from     \"TR_1\", \"TR\",", "         \"PERSON\"",
                        "where    " + join1 + " and (\"PERSON\".\"PersonNr\" = \"TR\".\"PersonNr\") "}
         << QStringList{"select   F_1 as Person, ", "         sum(F_2) as Umfang", "from ", "group by F_1"};
+    QTest::newRow("hidden person axis joins nothing")
+        << true
+        << QVariantList{field(1, "Person", "Y", -1, 0, 0, false, true,
+                              "Y-Achse\rPerson.Nachname+\" \"+Person.Vorname as Person"),
+                        field(2, "Umfang", "D", b1, 1, 1)}
+        << QStringList{"select   \"TR_1\".\"Dauer\" as F_2", "from     \"TR_1\", \"TR\"", "where    " + join1 + " "}
+        << QStringList{"select   sum(F_2) as Umfang", "from "};
 }
 
 void TestAuswertungSQL::buildSql() {
