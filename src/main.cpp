@@ -7,11 +7,13 @@
 #include "base/Paths.h"
 #include "base/Settings.h"
 #include "controls/TMessageBoxes.h"
+#include "evaluation/CommandLineEvaluation.h"
 #include "store/Errors.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTextStream>
 #include <QTranslator>
 #include <cstdio>
 #include <optional>
@@ -67,6 +69,20 @@ int main(int argc, char **argv) {
     }
     if (cl.init)
         return 0;
+    if (cl.evaluate != 0) {
+        // No window: the result goes to standard output for scripts.
+        QTextStream out(stdout);
+        out.setEncoding(QStringConverter::Utf8);
+        QString error;
+        int rc = 2;
+        try {
+            rc = EvaluateToText(installation.dblog(),
+                                {cl.evaluate, cl.person, cl.kind, cl.comparePerson, cl.compareKind}, out, &error);
+        } catch (const VelmoraError &e) {
+            error = e.message();
+        }
+        return rc == 0 ? 0 : fail(error);
+    }
 
     Engine::setCurrent(&installation.engine());
     InitPaths(QApplication::applicationFilePath(), installation.configDir(),

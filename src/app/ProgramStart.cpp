@@ -9,6 +9,7 @@
 #include "base/Messages.h"
 #include "base/Settings.h"
 #include "design/FormElementCache.h"
+#include "evaluation/TAuswertungSQL.h"
 #include "people/TSportlerkartei.h"
 
 #include <QDir>
@@ -57,6 +58,8 @@ void ProgramStart::buildCache() {
     about.ShowProgress();
     about.StepDone();
     try {
+        // Temporary tables of a run that was killed; nothing else holds them now.
+        DropStaleTempTables(m_installation.dblog());
         LoadFormElementCache(m_installation.dblog(), &about);
     } catch (...) {
         about.CloseProgress();

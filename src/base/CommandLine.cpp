@@ -44,6 +44,25 @@ CommandLine parseCommandLine(const QStringList &args) {
                 return cl;
             }
             cl.serial = n;
+        } else if (a == QLatin1String("--evaluate") || a == QLatin1String("--person") || a == QLatin1String("--kind") ||
+                   a == QLatin1String("--compare-person") || a == QLatin1String("--compare-kind")) {
+            QString v;
+            bool ok = takeValue(&v);
+            const int n = ok ? v.trimmed().toInt(&ok) : 0;
+            if (!ok || n <= 0) {
+                cl.error = QStringLiteral("Die Option %1 verlangt eine positive ganze Zahl.").arg(a);
+                return cl;
+            }
+            if (a == QLatin1String("--evaluate"))
+                cl.evaluate = n;
+            else if (a == QLatin1String("--person"))
+                cl.person = n;
+            else if (a == QLatin1String("--kind"))
+                cl.kind = n;
+            else if (a == QLatin1String("--compare-person"))
+                cl.comparePerson = n;
+            else
+                cl.compareKind = n;
         } else if (a == QLatin1String("--init") && !hasInline) {
             cl.init = true;
         } else if (a == QLatin1String("--version") && !hasInline) {
@@ -60,6 +79,14 @@ CommandLine parseCommandLine(const QStringList &args) {
             return cl;
         }
     }
+    if (cl.evaluate == 0 && (cl.person || cl.kind || cl.comparePerson || cl.compareKind)) {
+        cl.error = QStringLiteral("Die Optionen --person, --kind, --compare-person und --compare-kind gehören zu "
+                                  "--evaluate.");
+    } else if (cl.evaluate != 0 && (cl.person == 0 || cl.kind == 0)) {
+        cl.error = QStringLiteral("Zu --evaluate gehören --person P und --kind K.");
+    } else if ((cl.comparePerson == 0) != (cl.compareKind == 0)) {
+        cl.error = QStringLiteral("--compare-person und --compare-kind gehören zusammen.");
+    }
     return cl;
 }
 
@@ -70,6 +97,10 @@ QString commandLineHelp() {
                           "                    Datenbanken DBLOG und DBLOG_COPY darin)\n"
                           "  --serial N        Installationsnummer einer neuen Installation (1 bis 32767)\n"
                           "  --init            Konfiguration, Datenbanken und Tabellen anlegen, dann beenden\n"
+                          "  --evaluate NR --person P --kind K [--compare-person P2 --compare-kind K2]\n"
+                          "                    Auswertung NR für die Dokumente der Person P (Art K, z.B. 2\n"
+                          "                    Protokoll, 3 Plan) ausführen, wahlweise verglichen mit P2/K2;\n"
+                          "                    das Ergebnis geht als Text mit Tabulatoren auf die Standardausgabe\n"
                           "  --version         Version ausgeben\n"
                           "  --help            diese Hilfe\n");
 }

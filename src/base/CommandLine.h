@@ -14,8 +14,15 @@ struct CommandLine {
     bool init = false;
     bool version = false;
     bool help = false;
-    QStringList rest; // arguments handed on to Qt
-    QString error;    // German message when the arguments are bad
+    // --evaluate NR --person P --kind K [--compare-person P2 --compare-kind K2]:
+    // the evaluation's result as text, without windows.
+    int evaluate = 0; // 0: not asked for
+    int person = 0;
+    int kind = 0;
+    int comparePerson = 0;
+    int compareKind = 0; // 0: no comparison
+    QStringList rest;    // arguments handed on to Qt
+    QString error;       // German message when the arguments are bad
 };
 
 // Parses the program's arguments (without the program name).

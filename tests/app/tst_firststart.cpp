@@ -100,7 +100,11 @@ void TestFirstStart::coachsFirstStart() {
     const int coach = 3 * 65536 + 1;
     QCOMPARE(settings().User, coach);
 
+    // A killed evaluation left its temporary table behind; the start drops it.
+    inst.db().exec(QStringLiteral("CREATE TABLE TMP00002 (a); CREATE TABLE TMPKEYS (a)"));
     start.buildCache();
+    QVERIFY(!inst.db().tableExists(QStringLiteral("TMP00002")));
+    QVERIFY(inst.db().tableExists(QStringLiteral("TMPKEYS")));
 
     whenShown<TPassCheck>([coach](TPassCheck &login) {
         QVERIFY(login.locatePerson(coach));

@@ -141,7 +141,7 @@ ClubFixture::ClubFixture(Database &database) : db(database) {
               {{QStringLiteral("AuswertungNr"), kEvaluation}, {QStringLiteral("FeldNr"), 1}, {QStringLiteral("Name"), QStringLiteral("Woche")},
                {QStringLiteral("Typ"), QStringLiteral("X")}, {QStringLiteral("TableNr"), 0}, {QStringLiteral("Order"), 1},
                {QStringLiteral("Agregatfunktion"), 0}, {QStringLiteral("SQL"), true},
-               {QStringLiteral("Bedingung"), QStringLiteral("EXTRACT(YEAR FROM tr.Datum)*100 + cast(tr.Woche as Integer)")}});
+               {QStringLiteral("Bedingung"), QStringLiteral("X-Achse\rEXTRACT(YEAR FROM tr.Datum)*100 + cast(tr.Woche as Integer)")}});
     insertRow(db, QStringLiteral("AFIELD"),
               {{QStringLiteral("AuswertungNr"), kEvaluation}, {QStringLiteral("FeldNr"), 2}, {QStringLiteral("Name"), QStringLiteral("Umfang")},
                {QStringLiteral("Typ"), QStringLiteral("D")}, {QStringLiteral("TableNr"), kBlock}, {QStringLiteral("Order"), 1},
