@@ -45,11 +45,13 @@ int main(int argc, char **argv) {
 
     // The application exists before the installation is checked, so that a
     // coach who started the program from a desktop icon sees why it ends.
-    // --init runs without windows and reports on standard error only.
+    // --init and --evaluate run without windows (for scripts and scheduled
+    // jobs) and report on standard error only.
+    const bool windowless = cl.init || cl.evaluate != 0;
     std::optional<QApplication> app;
     QTranslator qtTranslator;
     TMessageBoxes boxes;
-    if (!cl.init) {
+    if (!windowless) {
         app.emplace(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Velmora 5"));
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
