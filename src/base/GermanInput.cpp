@@ -5,8 +5,13 @@
 namespace velmora {
 
 namespace {
-QRegularExpressionMatch matchWhole(const QString &pattern, const QString &text) {
-    const QRegularExpression re(QRegularExpression::anchoredPattern(pattern));
+// The patterns are compiled once: numbers are read for every element of
+// the forms' shared list.
+QRegularExpression whole(const char *pattern) {
+    return QRegularExpression(QRegularExpression::anchoredPattern(QString::fromLatin1(pattern)));
+}
+
+QRegularExpressionMatch matchWhole(const QRegularExpression &re, const QString &text) {
     return re.match(text.trimmed());
 }
 
@@ -21,8 +26,8 @@ int fullYear(const QString &digits) {
 } // namespace
 
 std::optional<QDate> ParseGermanDate(const QString &text) {
-    static const QString german = QStringLiteral(R"((\d{1,2})\.(\d{1,2})\.(\d{2}|\d{4}))");
-    static const QString engine = QStringLiteral(R"((\d{4})-(\d{2})-(\d{2}))");
+    static const QRegularExpression german = whole(R"((\d{1,2})\.(\d{1,2})\.(\d{2}|\d{4}))");
+    static const QRegularExpression engine = whole(R"((\d{4})-(\d{2})-(\d{2}))");
     QDate d;
     if (const auto m = matchWhole(german, text); m.hasMatch())
         d = QDate(fullYear(m.captured(3)), m.captured(2).toInt(), m.captured(1).toInt());
@@ -34,7 +39,8 @@ std::optional<QDate> ParseGermanDate(const QString &text) {
 }
 
 std::optional<QTime> ParseGermanTime(const QString &text) {
-    const auto m = matchWhole(QStringLiteral(R"((\d{1,2}):(\d{2})(?::(\d{2})(?:[.,](\d{1,3}))?)?)"), text);
+    static const QRegularExpression time = whole(R"((\d{1,2}):(\d{2})(?::(\d{2})(?:[.,](\d{1,3}))?)?)");
+    const auto m = matchWhole(time, text);
     if (!m.hasMatch())
         return std::nullopt;
     QString ms = m.captured(4);
@@ -47,7 +53,8 @@ std::optional<QTime> ParseGermanTime(const QString &text) {
 
 std::optional<QDateTime> ParseGermanDateTime(const QString &text) {
     const QString t = text.trimmed();
-    const qsizetype split = t.indexOf(QRegularExpression(QStringLiteral("[ T]")));
+    static const QRegularExpression separator(QStringLiteral("[ T]"));
+    const qsizetype split = t.indexOf(separator);
     const auto date = ParseGermanDate(split < 0 ? t : t.left(split));
     if (!date)
         return std::nullopt;
@@ -60,7 +67,9 @@ std::optional<QDateTime> ParseGermanDateTime(const QString &text) {
 }
 
 std::optional<double> ParseGermanNumber(const QString &text) {
-    const auto m = matchWhole(QStringLiteral(R"(([+-]?)(\d{1,3}(?:\.\d{3})+|\d*)(?:,(\d*))?)"), text);
+    static const QRegularExpression german = whole(R"(([+-]?)(\d{1,3}(?:\.\d{3})+|\d*)(?:,(\d*))?)");
+    static const QRegularExpression point = whole(R"([+-]?(\d+\.\d*|\.\d+))");
+    const auto m = matchWhole(german, text);
     QString plain;
     if (m.hasMatch() && !(m.captured(2).isEmpty() && m.captured(3).isEmpty())) {
         QString whole = m.captured(2);
@@ -69,7 +78,7 @@ std::optional<double> ParseGermanNumber(const QString &text) {
             plain += QLatin1Char('.') + m.captured(3);
     } else {
         // A single point that groups nothing is a decimal point.
-        const auto p = matchWhole(QStringLiteral(R"([+-]?(\d+\.\d*|\.\d+))"), text);
+        const auto p = matchWhole(point, text);
         if (!p.hasMatch())
             return std::nullopt;
         plain = text.trimmed();

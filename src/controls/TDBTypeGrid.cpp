@@ -66,9 +66,10 @@ void TDBTypeGrid::applyDisplayWidths() {
 
 void TDBTypeGrid::setFitToContents(bool on) {
     m_fitToContents = on;
-    // Measuring a long list looks at a few hundred of its rows only.
+    // Measuring a long list looks at the rows around the visible ones only:
+    // each row read is a step of the cursor underneath.
     if (on)
-        verticalHeader()->setResizeContentsPrecision(200);
+        horizontalHeader()->setResizeContentsPrecision(60);
     applyDisplayWidths();
 }
 
