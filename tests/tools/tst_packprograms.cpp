@@ -47,11 +47,31 @@ QStringList entries(const QString &dir) {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+enum class Kind { File, Symlink, Fifo, Encrypted };
+
 struct Member {
     QByteArray name;
     QByteArray data;
-    bool symlink = false;
+    Kind kind = Kind::File;
 };
+
+bool setKind(zip_t *za, zip_uint64_t index, Kind kind) {
+    const auto unixType = [&](mode_t type) {
+        return zip_file_set_external_attributes(za, index, 0, ZIP_OPSYS_UNIX,
+                                                static_cast<zip_uint32_t>(type | 0644) << 16) == 0;
+    };
+    switch (kind) {
+    case Kind::File:
+        return true;
+    case Kind::Symlink:
+        return unixType(S_IFLNK);
+    case Kind::Fifo:
+        return unixType(S_IFIFO);
+    case Kind::Encrypted:
+        return zip_file_set_encryption(za, index, ZIP_EM_AES_256, "geheim") == 0;
+    }
+    return false;
+}
 
 // Builds archives no honest packer makes: names are stored as given.
 bool makeArchive(const QString &path, const QList<Member> &members) {
@@ -63,8 +83,7 @@ bool makeArchive(const QString &path, const QList<Member> &members) {
         zip_source_t *src = zip_source_buffer(za, m.data.constData(), static_cast<zip_uint64_t>(m.data.size()), 0);
         const zip_int64_t index = src ? zip_file_add(za, m.name.constData(), src, ZIP_FL_ENC_RAW) : -1;
         if (index < 0 || zip_set_file_compression(za, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0) != 0 ||
-            (m.symlink && zip_file_set_external_attributes(za, static_cast<zip_uint64_t>(index), 0, ZIP_OPSYS_UNIX,
-                                                           static_cast<zip_uint32_t>(S_IFLNK | 0777) << 16) != 0)) {
+            !setKind(za, static_cast<zip_uint64_t>(index), m.kind)) {
             if (src && index < 0)
                 zip_source_free(src);
             zip_discard(za);
@@ -80,6 +99,7 @@ class TestPackPrograms : public QObject {
 private Q_SLOTS:
     void roundTrip();
     void packingReplacesArchive();
+    void foreignArchiveWithDirectories();
     void unsafeEntriesRefused_data();
     void unsafeEntriesRefused();
     void linkInTargetNotFollowed();
@@ -100,6 +120,11 @@ void TestPackPrograms::roundTrip() {
     writeFile(tmp.filePath("a/TR.DB"), binary);
     writeFile(tmp.filePath("b/" + umlauts), QStringLiteral("Grüße\n").toUtf8());
     writeFile(tmp.filePath("b/leer.db"), QByteArray());
+    const QDateTime written(QDate(2024, 5, 17), QTime(18, 30, 10));
+    {
+        QFile f(tmp.filePath("a/TR.DB"));
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(written, QFileDevice::FileModificationTime));
+    }
 
     const QString archive = tmp.filePath("TRDATEN.ZIP");
     const Run packed =
@@ -127,6 +152,8 @@ void TestPackPrograms::roundTrip() {
     QCOMPARE(readAll(out + "/TR.DB"), binary);
     QCOMPARE(readAll(out + "/" + umlauts), QStringLiteral("Grüße\n").toUtf8());
     QCOMPARE(QFileInfo(out + "/leer.db").size(), 0);
+    // The entries keep their time (the archive stores it to two seconds).
+    QVERIFY(qAbs(QFileInfo(out + "/TR.DB").lastModified().secsTo(written)) <= 2);
 
     // Unpacking again over the same files replaces them.
     writeFile(out + "/TR.DB", "alt");
@@ -147,21 +174,40 @@ void TestPackPrograms::packingReplacesArchive() {
     QCOMPARE(entries(tmp.filePath("out")), QStringList{"zwei.db"});
 }
 
+void TestPackPrograms::foreignArchiveWithDirectories() {
+    QTemporaryDir tmp;
+    QVERIFY(QDir(tmp.path()).mkpath("work"));
+    const QString archive = tmp.filePath("a.zip");
+    // Directory entries, nested names and the backslashes of DOS packers.
+    QVERIFY(makeArchive(archive, {{"sub/", ""}, {"sub/inner/x.txt", "x"}, {"./y.txt", "y"}, {"dos\\z.txt", "z"}}));
+    const Run r = pkunzip({archive}, tmp.filePath("work"));
+    QCOMPARE(r.err, QString());
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(entries(tmp.filePath("work")), (QStringList{"dos", "sub", "y.txt"}));
+    QCOMPARE(readAll(tmp.filePath("work/sub/inner/x.txt")), QByteArray("x"));
+    QCOMPARE(readAll(tmp.filePath("work/dos/z.txt")), QByteArray("z"));
+    QCOMPARE(readAll(tmp.filePath("work/y.txt")), QByteArray("y"));
+    QCOMPARE(entries(tmp.filePath("work/sub")), QStringList{"inner"});
+}
+
 void TestPackPrograms::unsafeEntriesRefused_data() {
     QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<bool>("symlink");
+    QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("message");
-    QTest::newRow("parent") << QByteArray("../x") << false << "\"..\"";
-    QTest::newRow("parent further in") << QByteArray("sub/../../x") << false << "\"..\"";
-    QTest::newRow("parent with backslash") << QByteArray("..\\x") << false << "\"..\"";
-    QTest::newRow("absolute") << QByteArray("@OUTSIDE@/x") << false << "absoluter Pfad";
-    QTest::newRow("drive") << QByteArray("C:/x") << false << "Laufwerk";
-    QTest::newRow("symlink") << QByteArray("link") << true << "symbolischer Verweis";
+    QTest::newRow("parent") << QByteArray("../x") << int(Kind::File) << "\"..\"";
+    QTest::newRow("parent further in") << QByteArray("sub/../../x") << int(Kind::File) << "\"..\"";
+    QTest::newRow("parent with backslash") << QByteArray("..\\x") << int(Kind::File) << "\"..\"";
+    QTest::newRow("absolute") << QByteArray("@OUTSIDE@/x") << int(Kind::File) << "absoluter Pfad";
+    QTest::newRow("drive") << QByteArray("C:/x") << int(Kind::File) << "Laufwerk";
+    QTest::newRow("symlink") << QByteArray("link") << int(Kind::Symlink) << "symbolischer Verweis";
+    QTest::newRow("fifo") << QByteArray("rohr") << int(Kind::Fifo) << "keine gewöhnliche Datei";
+    QTest::newRow("encrypted") << QByteArray("geheim.db") << int(Kind::Encrypted) << "verschlüsselt";
+    QTest::newRow("no name") << QByteArray("") << int(Kind::File) << "keinen Namen";
 }
 
 void TestPackPrograms::unsafeEntriesRefused() {
     QFETCH(QByteArray, name);
-    QFETCH(bool, symlink);
+    QFETCH(int, kind);
     QFETCH(QString, message);
     QTemporaryDir tmp;
     QVERIFY(QDir(tmp.path()).mkpath("work") && QDir(tmp.path()).mkpath("outside"));
@@ -169,9 +215,10 @@ void TestPackPrograms::unsafeEntriesRefused() {
     name.replace("@OUTSIDE@", QFile::encodeName(outside));
     const QString archive = tmp.filePath("a.zip");
     // A harmless member first: the whole archive is refused, not just the bad one.
-    QVERIFY(makeArchive(archive, {{"gut.txt", "gut"},
-                                  {name, symlink ? QFile::encodeName(outside) : QByteArray("böse"), symlink},
-                                  {"spaeter.txt", "auch gut"}}));
+    QVERIFY(makeArchive(
+        archive, {{"gut.txt", "gut"},
+                  {name, kind == int(Kind::Symlink) ? QFile::encodeName(outside) : QByteArray("böse"), Kind(kind)},
+                  {"spaeter.txt", "auch gut"}}));
 
     const Run r = pkunzip({archive}, tmp.filePath("work"));
     QCOMPARE(r.exitCode, 1);
