@@ -56,22 +56,32 @@ QString cannotWrite(const QString &path, const QString &reason) {
     return text;
 }
 
-// Windows-1252: Latin-1 apart from 0x80..0x9F, which hold typographic signs.
-QByteArray toCp1252(const QString &text) {
-    static const char16_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                       0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+// DOS code page 850 (Multilingual Latin 1): what spreadsheet programs
+// assume for a dBase file unless told otherwise, and what the header says.
+// Characters outside it become "?".
+QByteArray toCp850(const QString &text) {
+    static const char16_t kHigh[128] = {
+        0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE,
+        0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6,
+        0x00DC, 0x00F8, 0x00A3, 0x00D8, 0x00D7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA,
+        0x00BA, 0x00BF, 0x00AE, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB, 0x2591, 0x2592, 0x2593, 0x2502,
+        0x2524, 0x00C1, 0x00C2, 0x00C0, 0x00A9, 0x2563, 0x2551, 0x2557, 0x255D, 0x00A2, 0x00A5, 0x2510, 0x2514,
+        0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x00E3, 0x00C3, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550,
+        0x256C, 0x00A4, 0x00F0, 0x00D0, 0x00CA, 0x00CB, 0x00C8, 0x0131, 0x00CD, 0x00CE, 0x00CF, 0x2518, 0x250C,
+        0x2588, 0x2584, 0x00A6, 0x00CC, 0x2580, 0x00D3, 0x00DF, 0x00D4, 0x00D2, 0x00F5, 0x00D5, 0x00B5, 0x00FE,
+        0x00DE, 0x00DA, 0x00DB, 0x00D9, 0x00FD, 0x00DD, 0x00AF, 0x00B4, 0x00AD, 0x00B1, 0x2017, 0x00BE, 0x00B6,
+        0x00A7, 0x00F7, 0x00B8, 0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0,
+    };
     QByteArray out;
     out.reserve(text.size());
     for (const char32_t c : text.toUcs4()) {
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+        if (c < 0x80) {
             out.append(char(c));
             continue;
         }
         char mapped = '?';
-        for (int i = 0; i < 32; ++i)
-            if (kHigh[i] != 0 && c == kHigh[i])
+        for (int i = 0; i < 128; ++i)
+            if (c == kHigh[i])
                 mapped = char(0x80 + i);
         out.append(mapped);
     }
@@ -180,7 +190,7 @@ std::vector<Column> describe(const FieldDefs &fields, const std::vector<Row> &ro
             int longest = f.type == FieldType::Alpha ? f.size : 1;
             for (const Row &r : rows)
                 if (!r[i].isNull())
-                    longest = std::max(longest, int(toCp1252(textOf(r[i], Kind::Text)).size()));
+                    longest = std::max(longest, int(toCp850(textOf(r[i], Kind::Text)).size()));
             c.width = std::clamp(longest, 1, 254);
             break;
         }
@@ -277,9 +287,9 @@ void writeDBase(const QString &target, const std::vector<Column> &cols, const st
     StagedFile stage(target);
     const QString staged = stage.stagePath(QStringLiteral("export.dbf"));
     {
-        // Language driver 0x57: Windows ANSI (1252), what spreadsheets read
-        // the header's code page byte as.
-        std::unique_ptr<DBFInfo, DbfCloser> dbf(DBFCreateEx(QFile::encodeName(staged).constData(), "LDID/87"));
+        // Language driver 0x02: code page 850, in the header for readers
+        // that look; the others assume it.
+        std::unique_ptr<DBFInfo, DbfCloser> dbf(DBFCreateEx(QFile::encodeName(staged).constData(), "LDID/2"));
         if (!dbf)
             throw VelmoraError(cannotWrite(target, {}));
         QStringList names;
@@ -308,7 +318,7 @@ void writeDBase(const QString &target, const std::vector<Column> &cols, const st
             default:
                 break;
             }
-            if (DBFAddNativeFieldType(dbf.get(), toCp1252(names[i]).constData(), type, width, decimals) < 0)
+            if (DBFAddNativeFieldType(dbf.get(), toCp850(names[i]).constData(), type, width, decimals) < 0)
                 throw VelmoraError(
                     cannotWrite(target, QStringLiteral("Die Spalte \"%1\" kann nicht angelegt werden.").arg(c.name)));
         }
@@ -344,7 +354,7 @@ void writeDBase(const QString &target, const std::vector<Column> &cols, const st
                         ok = writeDirect(dbf.get(), r, i, v.toDate().toString(QStringLiteral("yyyyMMdd")).toLatin1());
                         break;
                     default:
-                        ok = writeDirect(dbf.get(), r, i, toCp1252(textOf(v, c.kind)).left(c.width));
+                        ok = writeDirect(dbf.get(), r, i, toCp850(textOf(v, c.kind)).left(c.width));
                     }
                 }
                 if (!ok)
@@ -465,7 +475,7 @@ void writeParadox(const QString &target, const std::vector<Column> &cols, const 
         for (int i = 0; i < int(cols.size()); ++i) {
             const Column &c = cols[i];
             pxfield_t &f = fields[i];
-            f.px_fname = PX_strdup(doc.get(), toCp1252(names[i]).constData());
+            f.px_fname = PX_strdup(doc.get(), toCp850(names[i]).constData());
             f.px_fdc = 0;
             switch (c.kind) {
             case Kind::Integer:
@@ -513,8 +523,8 @@ void writeParadox(const QString &target, const std::vector<Column> &cols, const 
         if (PX_create_file(doc.get(), fields, int(cols.size()), QFile::encodeName(staged).constData(),
                            pxfFileTypNonIndexDB) < 0)
             throw VelmoraError(cannotWrite(target, pxMessage));
-        if (PX_set_value(doc.get(), "codepage", 1252) < 0 ||
-            PX_set_parameter(doc.get(), "tablename", toCp1252(QFileInfo(target).completeBaseName()).constData()) < 0)
+        if (PX_set_value(doc.get(), "codepage", 850) < 0 ||
+            PX_set_parameter(doc.get(), "tablename", toCp850(QFileInfo(target).completeBaseName()).constData()) < 0)
             throw VelmoraError(cannotWrite(target, pxMessage));
 
         std::vector<pxval_t> values(cols.size());
@@ -560,7 +570,7 @@ void writeParadox(const QString &target, const std::vector<Column> &cols, const 
                     break;
                 }
                 default:
-                    texts[i] = toCp1252(textOf(v, c.kind)).left(255);
+                    texts[i] = toCp850(textOf(v, c.kind)).left(255);
                     p.value.str.val = texts[i].data();
                     p.value.str.len = int(texts[i].size());
                 }

@@ -11,8 +11,9 @@ namespace velmora {
 // that other programs read: a dBase table, a tab-separated text with a
 // schema file beside it, or a Paradox table.
 //
-// dBase: code page Windows-1252, marked in the header (language driver 0x57),
-// so that spreadsheets show umlauts; characters outside it become "?". Column
+// dBase: code page 850, marked in the header (language driver 0x02): the
+// character set spreadsheet programs read a dBase file in unless told
+// otherwise, so umlauts arrive; characters outside it become "?". Column
 // names are cut to 10 characters, made unique with "_1", "_2", ...
 // Text columns are C (declared width, or the longest value, at most 254);
 // Short N(6), Long N(11), whole numbers of untyped columns N(wide enough);
@@ -37,7 +38,7 @@ namespace velmora {
 // width and decimals as in the dBase file, offset the sum of the widths
 // before (decimals and offset two digits at least).
 //
-// Paradox: code page 1252; Alpha (width as for dBase, at most 255), Short,
+// Paradox: code page 850 (in the header); Alpha (width as for dBase, at most 255), Short,
 // Long (Number when a value exceeds 32 bits), Number, Money as Currency,
 // Logical, Date, Time, Timestamp; names cut to 25 characters, made unique
 // like the dBase names.
