@@ -328,10 +328,10 @@ void writeDBase(const QString &target, const std::vector<Column> &cols, const st
                 const QVariant &v = rows[r][i];
                 int ok = 1;
                 if (v.isNull() || c.kind == Kind::Binary) {
-                    // Blanks are "no value" for every reader; shapelib's own
-                    // null marks ("*", "0") read as numbers elsewhere.
-                    ok = c.kind == Kind::Logical ? DBFWriteNULLAttribute(dbf.get(), r, i)
-                                                 : writeDirect(dbf.get(), r, i, QByteArray());
+                    // Blanks are "no value" to spreadsheets; shapelib's own
+                    // null marks read there as numbers ("*"), a date of zeros
+                    // or false ("?").
+                    ok = writeDirect(dbf.get(), r, i, QByteArray());
                 } else {
                     switch (c.kind) {
                     case Kind::Integer:

@@ -20,7 +20,7 @@ namespace velmora {
 // floating point N with as many decimals as the values need (at most 10,
 // width at most 20); Logical L; Date D; Time C(8) "HH:mm:ss"; Timestamp
 // C(19) "yyyy-MM-dd HH:mm:ss"; binary columns C(1), left empty. No value:
-// blanks (logical "?").
+// blanks.
 //
 // Text: UTF-8, a header line of column names, one line per row, cells
 // separated by tabs, written as "--evaluate" writes them (numbers in C

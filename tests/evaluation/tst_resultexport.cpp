@@ -72,6 +72,8 @@ private slots:
     void dBaseReadsBack();
     void paradoxReadsBack();
     void textWithSchema();
+    void emptyResult_data();
+    void emptyResult();
     void overwriteQuestion_data();
     void overwriteQuestion();
     void unwritableDirectory_data();
@@ -151,12 +153,15 @@ void TestResultExport::dBaseReadsBack() {
     QCOMPARE(DBFReadIntegerAttribute(dbf.get(), 2, 1), -5);
     QVERIFY(DBFIsAttributeNULL(dbf.get(), 2, 2));
     QCOMPARE(QByteArray(DBFReadStringAttribute(dbf.get(), 2, 3)), QByteArray("20251231"));
-    QVERIFY(DBFIsAttributeNULL(dbf.get(), 2, 4));
     QVERIFY(DBFIsAttributeNULL(dbf.get(), 2, 5));
     QVERIFY(DBFIsAttributeNULL(dbf.get(), 2, 7));
-    // Blanks, not shapelib's "*" or "0": other readers take those as numbers.
-    QCOMPARE(QByteArray(DBFReadTuple(dbf.get(), 2)).mid(1 + 20 + 11, 12), QByteArray(12, ' '));
-    QCOMPARE(QByteArray(DBFReadTuple(dbf.get(), 1)).mid(1 + 20 + 11 + 12, 8), QByteArray(8, ' '));
+    // Blanks, not shapelib's "*", "0" or "?": spreadsheets take those for a
+    // number, a date or false.
+    auto tuple = [&](int r) { return QByteArray(DBFReadTuple(dbf.get(), r), 1 + 20 + 11 + 12 + 8 + 1 + 6 + 6 + 11); };
+    QCOMPARE(tuple(2).mid(1 + 20 + 11, 12), QByteArray(12, ' '));
+    QCOMPARE(tuple(1).mid(1 + 20 + 11 + 12, 8), QByteArray(8, ' '));
+    QCOMPARE(tuple(2).mid(1 + 20 + 11 + 12 + 8, 1), QByteArray(1, ' '));
+    QCOMPARE(tuple(2).mid(1 + 20 + 11 + 12 + 8 + 1 + 6 + 6), QByteArray(11, ' '));
 
     // Nothing of the work folder stays behind.
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -266,6 +271,43 @@ void TestResultExport::textWithSchema() {
                             "FIELD6=Herzfrequenz Mittel,SHORTINT,6,00,52\n"
                             "FIELD7=Herzfrequenz Maximum,SHORTINT,6,00,58\n"
                             "FIELD8=SUM(Km),FLOAT,11,01,64\n"));
+}
+
+void TestResultExport::emptyResult_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("dBase") << int(ResultExport::Type::DBase) << QStringLiteral("leer.dbf");
+    QTest::newRow("Text") << int(ResultExport::Type::Text) << QStringLiteral("leer.txt");
+    QTest::newRow("Paradox") << int(ResultExport::Type::Paradox) << QStringLiteral("leer.db");
+}
+
+// A result without rows still gives a table with its columns.
+void TestResultExport::emptyResult() {
+    QFETCH(int, type);
+    QFETCH(QString, name);
+    m_db->exec(QStringLiteral("DELETE FROM %1").arg(kTable));
+    const QString file = path(name);
+    ResultExport(*m_db, kTable).write(file, ResultExport::Type(type));
+    switch (ResultExport::Type(type)) {
+    case ResultExport::Type::DBase: {
+        std::unique_ptr<DBFInfo, DbfCloser> dbf(DBFOpen(QFile::encodeName(file).constData(), "rb"));
+        QVERIFY(dbf);
+        QCOMPARE(DBFGetRecordCount(dbf.get()), 0);
+        QCOMPARE(DBFGetFieldCount(dbf.get()), 8);
+        break;
+    }
+    case ResultExport::Type::Text:
+        QCOMPARE(fileText(file).count(QLatin1Char('\n')), 1);
+        QVERIFY(fileText(path(QStringLiteral("leer.sch"))).contains(QStringLiteral("FIELD8=SUM(Km),CHAR,1,00,")));
+        break;
+    case ResultExport::Type::Paradox: {
+        std::unique_ptr<pxdoc_t, PxCloser> doc(PX_new());
+        QVERIFY(PX_open_file(doc.get(), QFile::encodeName(file).constData()) == 0);
+        QCOMPARE(PX_get_num_records(doc.get()), 0);
+        QCOMPARE(PX_get_num_fields(doc.get()), 8);
+        break;
+    }
+    }
 }
 
 void TestResultExport::overwriteQuestion_data() {
