@@ -16,7 +16,6 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTime>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -47,6 +46,8 @@ struct Column {
 };
 
 using Row = std::vector<QVariant>;
+
+const QString kWriteFailed = QStringLiteral("Der Datenträger ist voll oder lässt sich nicht beschreiben.");
 
 QString cannotWrite(const QString &path, const QString &reason) {
     QString text =
@@ -219,7 +220,9 @@ std::vector<Column> describe(const FieldDefs &fields, const std::vector<Row> &ro
                 intDigits = std::max(intDigits, in);
                 decimals = std::max(decimals, dec);
             }
-            intDigits = std::max(intDigits, 9); // room for later sums of the same kind
+            // Below a thousand million the width stays the same from one
+            // run to the next, so that linked spreadsheets keep their columns.
+            intDigits = std::max(intDigits, 9);
             decimals = std::min(decimals, std::max(0, 20 - 1 - intDigits));
             c.decimals = decimals;
             c.width = std::min(20, intDigits + (decimals > 0 ? decimals + 1 : 0));
@@ -265,7 +268,7 @@ public:
     QString stagePath(const QString &name) const { return m_dir->filePath(name); }
     void moveTo(const QString &staged, const QString &target) const {
         if (std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(target).constData()) != 0)
-            throw VelmoraError(cannotWrite(target, QString::fromLocal8Bit(std::strerror(errno))));
+            throw VelmoraError(cannotWrite(target, QStringLiteral("Die vorhandene Datei lässt sich nicht ersetzen.")));
     }
     const QString &target() const { return m_target; }
 
@@ -375,7 +378,7 @@ void writeText(const QString &target, Database &db, const QString &table, const 
     {
         QFile file(stagedText);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw VelmoraError(cannotWrite(target, file.errorString()));
+            throw VelmoraError(cannotWrite(target, kWriteFailed));
         QTextStream out(&file);
         out.setEncoding(QStringConverter::Utf8);
         Cursor cursor(db, table);
@@ -384,12 +387,12 @@ void writeText(const QString &target, Database &db, const QString &table, const 
         WriteResultText(cursor, out);
         out.flush();
         if (out.status() != QTextStream::Ok || !file.flush())
-            throw VelmoraError(cannotWrite(target, file.errorString()));
+            throw VelmoraError(cannotWrite(target, kWriteFailed));
     }
     {
         QFile file(stagedSchema);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw VelmoraError(cannotWrite(schemaTarget, file.errorString()));
+            throw VelmoraError(cannotWrite(schemaTarget, kWriteFailed));
         QTextStream out(&file);
         out.setEncoding(QStringConverter::Utf8);
         out << '[' << QFileInfo(target).completeBaseName() << "]\n"
@@ -431,7 +434,7 @@ void writeText(const QString &target, Database &db, const QString &table, const 
         }
         out.flush();
         if (out.status() != QTextStream::Ok || !file.flush())
-            throw VelmoraError(cannotWrite(schemaTarget, file.errorString()));
+            throw VelmoraError(cannotWrite(schemaTarget, kWriteFailed));
     }
     stage.moveTo(stagedText, stage.target());
     stage.moveTo(stagedSchema, schemaTarget);

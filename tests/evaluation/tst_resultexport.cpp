@@ -78,6 +78,7 @@ private slots:
     void overwriteQuestion();
     void unwritableDirectory_data();
     void unwritableDirectory();
+    void failedReplaceLeavesNoTrace();
     void shortNames_data();
     void shortNames();
     void typeFor_data();
@@ -398,6 +399,24 @@ void TestResultExport::unwritableDirectory() {
     }
     QVERIFY(!QFile::exists(file));
     QFile::setPermissions(directory, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+// A target that cannot be replaced (here a folder of that name) stays as it
+// was, and nothing of the export is left beside it.
+void TestResultExport::failedReplaceLeavesNoTrace() {
+    const QString file = path(QStringLiteral("export1.dbf"));
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("export1.dbf/inhalt")));
+    try {
+        ResultExport(*m_db, kTable).write(file, ResultExport::Type::DBase);
+        QFAIL("the folder was replaced");
+    } catch (const VelmoraError &e) {
+        QCOMPARE(e.message(), QStringLiteral("Die Datei \"%1\" konnte nicht geschrieben werden.\nDie vorhandene Datei "
+                                             "lässt sich nicht ersetzen.")
+                                  .arg(file));
+    }
+    QVERIFY(QFileInfo(path(QStringLiteral("export1.dbf/inhalt"))).isDir());
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList({QStringLiteral("db"), QStringLiteral("export1.dbf")}));
 }
 
 void TestResultExport::shortNames_data() {
