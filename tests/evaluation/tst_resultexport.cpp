@@ -1,7 +1,10 @@
 #include "base/Errors.h"
 #include "evaluation/ResultExport.h"
+#include "evaluation/TAuswertungSQL.h"
 #include "store/Database.h"
+#include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
+#include "support/TempInstallation.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -79,6 +82,7 @@ private slots:
     void unwritableDirectory_data();
     void unwritableDirectory();
     void failedReplaceLeavesNoTrace();
+    void evaluationResult();
     void shortNames_data();
     void shortNames();
     void typeFor_data();
@@ -417,6 +421,38 @@ void TestResultExport::failedReplaceLeavesNoTrace() {
     QVERIFY(QFileInfo(path(QStringLiteral("export1.dbf/inhalt"))).isDir());
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList({QStringLiteral("db"), QStringLiteral("export1.dbf")}));
+}
+
+// What the result window and a workbook hand over: the builder's result
+// table after a run.
+void TestResultExport::evaluationResult() {
+    TempInstallation inst;
+    ClubFixture club(inst.db());
+    TAuswertungSQL builder(inst.db());
+    builder.AuswertungNr = ClubFixture::kEvaluation;
+    builder.BuildSQL();
+    builder.Art = 2;
+    builder.PersonNr = ClubFixture::kAnna;
+    builder.PrepareRun();
+    builder.Run();
+
+    const QString file = path(QStringLiteral("woche.dbf"));
+    ResultExport(inst.db(), builder.resultTableName()).write(file, ResultExport::Type::DBase);
+    std::unique_ptr<DBFInfo, DbfCloser> dbf(DBFOpen(QFile::encodeName(file).constData(), "rb"));
+    QVERIFY(dbf);
+    QCOMPARE(DBFGetFieldCount(dbf.get()), 2);
+    QCOMPARE(DBFGetRecordCount(dbf.get()), 1);
+    char name[XBASE_FLDNAME_LEN_READ + 1] = {};
+    DBFGetFieldInfo(dbf.get(), 0, name, nullptr, nullptr);
+    QCOMPARE(QByteArray(name), QByteArray("Woche"));
+    DBFGetFieldInfo(dbf.get(), 1, name, nullptr, nullptr);
+    QCOMPARE(QByteArray(name), QByteArray("Umfang"));
+    QCOMPARE(QByteArray(DBFReadStringAttribute(dbf.get(), 0, 0)), QByteArray("202602"));
+    QCOMPARE(DBFReadIntegerAttribute(dbf.get(), 0, 1), 240);
+
+    const QString text = path(QStringLiteral("woche.txt"));
+    ResultExport(inst.db(), builder.resultTableName()).write(text, ResultExport::Type::Text);
+    QCOMPARE(fileText(text), QStringLiteral("Woche\tUmfang\n202602\t240\n"));
 }
 
 void TestResultExport::shortNames_data() {
