@@ -18,7 +18,8 @@ namespace velmora {
 // Text columns are C (declared width, or the longest value, at most 254);
 // Short N(6), Long N(11), whole numbers of untyped columns N(wide enough);
 // floating point N with as many decimals as the values need (at most 10,
-// width at most 20); Logical L; Date D; Time C(8) "HH:mm:ss"; Timestamp
+// width at most 20, room for 9 digits before the point), Money the same
+// with 2 decimals at least; Logical L; Date D; Time C(8) "HH:mm:ss"; Timestamp
 // C(19) "yyyy-MM-dd HH:mm:ss"; binary columns C(1), left empty. No value:
 // blanks.
 //
@@ -36,12 +37,13 @@ namespace velmora {
 //   ...
 // with type CHAR, SHORTINT, LONGINT, FLOAT, BOOL, DATE, TIME, TIMESTAMP,
 // width and decimals as in the dBase file, offset the sum of the widths
-// before (decimals and offset two digits at least).
+// before (decimals and offset two digits at least); a comma in a column
+// name becomes a blank there.
 //
-// Paradox: code page 850 (in the header); Alpha (width as for dBase, at most 255), Short,
-// Long (Number when a value exceeds 32 bits), Number, Money as Currency,
-// Logical, Date, Time, Timestamp; names cut to 25 characters, made unique
-// like the dBase names.
+// Paradox: code page 850 (in the header); Alpha (width as for dBase, at
+// most 255), Short (Long when a value does not fit), Long (Number when a
+// value exceeds 32 bits), Number, Money as Currency, Logical, Date, Time,
+// Timestamp; names cut to 25 characters, made unique like the dBase names.
 //
 // The file is written beside the target under a temporary name and moved
 // over it at the end: a failed export leaves an older file as it was.
