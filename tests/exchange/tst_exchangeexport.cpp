@@ -2,7 +2,9 @@
 // program and read back through the real unpack program.
 
 #include "base/Errors.h"
+#include "base/Paths.h"
 #include "base/Progress.h"
+#include "base/Settings.h"
 #include "diary/DiaryListQuery.h"
 #include "exchange/ExchangeExport.h"
 #include "store/Engine.h"
@@ -146,6 +148,8 @@ private slots:
     void archivePathMustBeAbsolute();
     void backupHoldsCommitsOfTheLog();
     void engineErrorWritesNoArchive();
+    void packProgramNextToTheProgram_data();
+    void packProgramNextToTheProgram();
 
 private:
     std::unique_ptr<ExportFixture> m_export;
@@ -431,6 +435,35 @@ void TestExchangeExport::engineErrorWritesNoArchive() {
     QVERIFY(!QFileInfo::exists(archive));
     QCOMPARE(progress.closed, 1);
     QVERIFY(fx.inst.db().tables(QStringLiteral("TMP*")).isEmpty());
+}
+
+void TestExchangeExport::packProgramNextToTheProgram_data() {
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QStringList>("expected"); // "@" stands for the program directory
+    QTest::newRow("the default name") << "pkzip" << QStringList{"@/pkzip"};
+    QTest::newRow("with arguments") << "pkzip -q" << QStringList{"@/pkzip", "-q"};
+    QTest::newRow("an absolute path as it is") << "/opt/pack/zip -r" << QStringList{"/opt/pack/zip", "-r"};
+    QTest::newRow("not next to the program") << "fehlt" << QStringList{QString()};
+    QTest::newRow("never from the search path") << "sh" << QStringList{QString()};
+    QTest::newRow("empty") << "" << QStringList{QString()};
+}
+
+void TestExchangeExport::packProgramNextToTheProgram() {
+    QFETCH(QString, setting);
+    QFETCH(QStringList, expected);
+    const QString programDir = QFileInfo(QStringLiteral(PKZIP_BINARY)).absolutePath();
+    for (QString &part : expected)
+        part.replace(QLatin1Char('@'), programDir);
+    const Paths savedPaths = paths();
+    const QString savedCommand = settings().PackCommand;
+    paths().programDir = programDir + QLatin1Char('/');
+    settings().PackCommand = setting;
+    RecordingProgress progress;
+    ExchangeExport exporter(m_export->inst.engine(), progress);
+    const QStringList command = exporter.packCommand();
+    paths() = savedPaths;
+    settings().PackCommand = savedCommand;
+    QCOMPARE(command, expected);
 }
 
 QTEST_GUILESS_MAIN(TestExchangeExport)
