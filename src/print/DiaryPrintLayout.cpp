@@ -151,9 +151,10 @@ void DiaryPrintLayout::printBlock(const Block &block, int formularNr, int serien
         if (el->Print)
             fields.push_back(el);
 
-    Query rows(m_entries->database(), QStringLiteral("select * from \"%1\" where (SerienNr = :SerienNr) and "
-                                                     "(TrNr = :TrNr) order by \"Order\"")
-                                          .arg(block.filename));
+    Query rows(m_entries->database(),
+               QStringLiteral("select * from \"%1\" where (SerienNr = :SerienNr) and "
+                              "(TrNr = :TrNr) order by \"Order\"")
+                   .arg(QString(block.filename).replace(QLatin1Char('"'), QLatin1String("\"\""))));
     rows.setParam(QStringLiteral("SerienNr"), serienNr);
     rows.setParam(QStringLiteral("TrNr"), trNr);
     rows.open();

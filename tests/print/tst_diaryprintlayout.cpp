@@ -3,6 +3,7 @@
 #include "base/Errors.h"
 #include "design/FormElementCache.h"
 #include "store/Cursor.h"
+#include "store/Errors.h"
 #include "store/Query.h"
 #include "support/ClubFixture.h"
 #include "support/EntryFixture.h"
@@ -242,6 +243,20 @@ private Q_SLOTS:
         // The weekday is not repeated on the new page.
         QCOMPARE(countWord(all, QStringLiteral("Mo")), 1);
         QVERIFY(all.contains(QStringLiteral("Mi 7.01 Intervalle")));
+    }
+
+    // A block table that cannot be read stops the print with the engine's
+    // error; the diary's list keeps its row.
+    void aMissingBlockTableStopsThePrint() {
+        m_entries->close();
+        db().execLocal(QStringLiteral("drop table TR_2"));
+        m_entries->open();
+        m_entries->moveTo(2);
+        DiaryPrintLayout layout(FormElementCache());
+        layout.SetSource(kTitle, m_entries.get());
+        layout.SetSettings(settings());
+        QVERIFY_THROWS_EXCEPTION(EngineError, print(layout));
+        QCOMPARE(m_entries->recNo(), 2);
     }
 
     void anEmptyDescriptionEndsTheDateLine() {
