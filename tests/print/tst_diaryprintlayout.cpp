@@ -259,6 +259,43 @@ private Q_SLOTS:
         QCOMPARE(m_entries->recNo(), 2);
     }
 
+    // A client block of one field prints its value in a column, without the
+    // prefix; a memo field prints its lines one under the other.
+    void clientBlockAndMemoLines() {
+        const int client = ClubFixture::kBase + 11, notes = ClubFixture::kBase + 12;
+        const QList<test::FieldSpec> clientFields{{QStringLiteral("Puls"), QStringLiteral("I")}};
+        const QList<test::FieldSpec> noteFields{{QStringLiteral("Bericht"), QStringLiteral("M")},
+                                                {QStringLiteral("Gefuehl"), QStringLiteral("A"), 20}};
+        m_entries->close();
+        test::AddBlock(db(), client, QStringLiteral("TR_3"), false, clientFields);
+        test::AddBlock(db(), notes, QStringLiteral("TR_4"), false, noteFields);
+        int ff = test::UseBlock(db(), ClubFixture::kForm, 3, client, {1}, 9, clientFields);
+        test::UseBlock(db(), ClubFixture::kForm, 4, notes, {1, 2}, ff, noteFields);
+        const auto key = [&](int order) {
+            return QVariantMap{{QStringLiteral("SerienNr"), ClubFixture::kSerial},
+                               {QStringLiteral("TrNr"), m_sameDay},
+                               {QStringLiteral("Order"), order}};
+        };
+        QVariantMap pulse = key(0);
+        pulse.insert(QStringLiteral("Puls"), 142);
+        test::InsertRow(db(), QStringLiteral("TR_3"), pulse);
+        QVariantMap note = key(0);
+        note.insert(QStringLiteral("Bericht"), QStringLiteral("Beine schwer\nzweite Hälfte besser"));
+        note.insert(QStringLiteral("Gefuehl"), QStringLiteral("gut"));
+        test::InsertRow(db(), QStringLiteral("TR_4"), note);
+        LoadFormElementCache(db(), nullptr);
+        m_entries->open();
+
+        DiaryPrintLayout layout(FormElementCache());
+        layout.SetSource(kTitle, m_entries.get());
+        layout.SetSettings(settings());
+        const QStringList lines = print(layout).value(0);
+        const QString all = lines.join(QLatin1Char('|'));
+        QVERIFY2(lines.contains(QStringLiteral("142")), qPrintable(all));
+        QCOMPARE(countWord(lines, QStringLiteral("Puls")), 0);
+        QVERIFY2(all.contains(QStringLiteral("|Beine schwer|zweite Hälfte besser|Gefuehl gut|")), qPrintable(all));
+    }
+
     void anEmptyDescriptionEndsTheDateLine() {
         db().execLocal(QStringLiteral("update TR set Beschreibung = NULL where TrNr = %1").arg(m_sameDay));
         m_entries->refresh();
