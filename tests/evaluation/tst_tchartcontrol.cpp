@@ -24,6 +24,7 @@
 #include <QMimeData>
 #include <QPercentBarSeries>
 #include <QPieSeries>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -102,6 +103,7 @@ private slots:
     void unknownChartType_data();
     void unknownChartType();
     void copyPutsImageAndText();
+    void copyPasteKeepsWeekColumns();
     void pasteReplacesGrid();
     void pasteRefusesNonNumbers();
     void printsToPdf();
@@ -124,8 +126,10 @@ void TstTChartControl::plainGrid() {
     QCOMPARE(c.rowLabel(2, 1), QStringLiteral("Di"));
     QCOMPARE(c.columnLabel(2, 1), QStringLiteral("Strecke"));
 
-    // The chart itself shows the rows as categories and the columns as series.
-    QChart *chart = c.chart();
+    // The chart itself shows the rows as categories and the columns as
+    // series, once the program comes back to the event loop.
+    QCoreApplication::processEvents();
+    QChart *chart = c.chartView()->chart();
     QCOMPARE(categories(chart), (QStringList{"Mo", "Di", "Mi"}));
     auto *bars = qobject_cast<QBarSeries *>(chart->series().value(0));
     QVERIFY(bars);
@@ -283,6 +287,32 @@ void TstTChartControl::copyPutsImageAndText() {
     QCOMPARE(other.rowLabel(2, 2), QStringLiteral("2025"));
 }
 
+void TstTChartControl::copyPasteKeepsWeekColumns() {
+    // A cross table with a "Woche" X axis: two levels of column labels, all
+    // of them numbers, which the text alone could not tell from values.
+    TChartControl c;
+    c.setGridSize(1, 2, 1, 2);
+    c.setColumnLabel(1, 2, QStringLiteral("2024"));
+    c.setColumnLabel(1, 1, QStringLiteral("52"));
+    c.setColumnLabel(2, 2, QStringLiteral("2025"));
+    c.setColumnLabel(2, 1, QStringLiteral("01"));
+    c.setRowLabel(1, 1, QStringLiteral("Lauf"));
+    c.setData(1, 1, 3);
+    c.setData(1, 2, 4);
+    c.copy();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("\t2024\t2025\n\t52\t01\nLauf\t3\t4\n"));
+    TChartControl other;
+    QVERIFY(other.paste());
+    QCOMPARE(other.columnLabelLevels(), 2);
+    QCOMPARE(other.rowCount(), 1);
+    QCOMPARE(other.columnLabel(2, 2), QStringLiteral("2025"));
+    QCOMPARE(other.columnLabel(2, 1), QStringLiteral("01"));
+    QCOMPARE(other.data(1, 2), 4.0);
+    auto *bars = qobject_cast<QBarSeries *>(other.chart()->series().value(0));
+    QVERIFY(bars);
+    QCOMPARE(bars->barSets()[1]->label(), QStringLiteral("01 2025"));
+}
+
 void TstTChartControl::pasteReplacesGrid() {
     TChartControl c;
     feedPlain(c);
@@ -365,6 +395,14 @@ void TstTChartControl::dispatchIds() {
         QVERIFY(c.invoke(id));
         QCOMPARE(seen, caption);
     }
+    // Printing asks for the printer first; cancelling prints nothing.
+    QString seen;
+    whenShown<QPrintDialog>([&seen](QPrintDialog &d) {
+        seen = d.windowTitle();
+        d.reject();
+    });
+    QVERIFY(!c.print());
+    QCOMPARE(seen, QStringLiteral("Drucken"));
 }
 
 void TstTChartControl::wizardChoosesType() {
