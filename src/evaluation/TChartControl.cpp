@@ -163,6 +163,24 @@ void TChartControl::setColumnLabel(int column, int level, const QString &text) {
     scheduleBuild();
 }
 
+void TChartControl::setRowText(int row, const QString &text, bool isWeek) {
+    if (!isWeek) {
+        setRowLabel(row, 1, text);
+        return;
+    }
+    setRowLabel(row, 2, text.left(4));
+    setRowLabel(row, 1, text.mid(4, 2));
+}
+
+void TChartControl::setColumnText(int column, const QString &text, bool isWeek) {
+    if (!isWeek) {
+        setColumnLabel(column, 1, text);
+        return;
+    }
+    setColumnLabel(column, 2, text.left(4));
+    setColumnLabel(column, 1, text.mid(4, 2));
+}
+
 double TChartControl::data(int row, int column) const {
     if (row < 1 || row > m_rows || column < 1 || column > m_columns)
         return 0.0;

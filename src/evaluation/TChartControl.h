@@ -77,6 +77,12 @@ public:
     void setRowLabel(int row, int level, const QString &text);
     void setColumnLabel(int column, int level, const QString &text);
 
+    // A label as the result gives it: a week written as six digits (year *
+    // 100 + week) goes to level 2 as its characters 1 to 4 (the year) and to
+    // level 1 as its characters 5 and 6 (the week); any other text to level 1.
+    void setRowText(int row, const QString &text, bool isWeek);
+    void setColumnText(int column, const QString &text, bool isWeek);
+
     int rowCount() const { return m_rows; }
     int columnCount() const { return m_columns; }
     int rowLabelLevels() const { return m_rowLevels; }

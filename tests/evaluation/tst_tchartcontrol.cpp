@@ -146,12 +146,12 @@ void TstTChartControl::weekRows() {
     c.setGridSize(2, 1, 3, 1);
     const QStringList weeks = {"202451", "202452", "202501"};
     for (int r = 1; r <= 3; ++r) {
-        c.setRowLabel(r, 2, weeks[r - 1].left(4));
-        c.setRowLabel(r, 1, weeks[r - 1].mid(4, 2));
+        c.setRowText(r, weeks[r - 1], true);
         c.setData(r, 1, r);
     }
-    c.setColumnLabel(1, 1, QStringLiteral("Umfang"));
+    c.setColumnText(1, QStringLiteral("Umfang"), false);
     QCOMPARE(c.rowLabelLevels(), 2);
+    QCOMPARE(c.columnLabel(1, 1), QStringLiteral("Umfang"));
     QCOMPARE(c.rowLabel(1, 2), QStringLiteral("2024"));
     QCOMPARE(c.rowLabel(1, 1), QStringLiteral("51"));
     QCOMPARE(c.rowLabel(3, 2), QStringLiteral("2025"));
@@ -292,11 +292,9 @@ void TstTChartControl::copyPasteKeepsWeekColumns() {
     // of them numbers, which the text alone could not tell from values.
     TChartControl c;
     c.setGridSize(1, 2, 1, 2);
-    c.setColumnLabel(1, 2, QStringLiteral("2024"));
-    c.setColumnLabel(1, 1, QStringLiteral("52"));
-    c.setColumnLabel(2, 2, QStringLiteral("2025"));
-    c.setColumnLabel(2, 1, QStringLiteral("01"));
-    c.setRowLabel(1, 1, QStringLiteral("Lauf"));
+    c.setColumnText(1, QStringLiteral("202452"), true);
+    c.setColumnText(2, QStringLiteral("202501"), true);
+    c.setRowText(1, QStringLiteral("Lauf"), false);
     c.setData(1, 1, 3);
     c.setData(1, 2, 4);
     c.copy();
