@@ -478,14 +478,12 @@ QString TChartControl::toTabSeparated() const {
 
 void TChartControl::copy() {
     auto *mime = new QMimeData;
-    chart();
-    const QSize size = m_view->size().isEmpty() ? QSize(640, 480) : m_view->size();
+    const QSize size = renderSize();
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     {
         QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        m_view->render(&painter, QRectF(QPointF(0, 0), size), m_view->viewport()->rect());
+        renderChart(painter, QRectF(QPointF(0, 0), size));
     }
     mime->setImageData(image);
     mime->setText(toTabSeparated());
@@ -615,21 +613,37 @@ bool TChartControl::print() {
     return true;
 }
 
+// The size the chart has on screen; a control not shown yet draws at a
+// common window size.
+QSize TChartControl::renderSize() const {
+    return m_view->isVisible() && !m_view->viewport()->size().isEmpty() ? m_view->viewport()->size() : QSize(640, 480);
+}
+
+// Draws the chart's scene rather than the view: a view not shown has not
+// laid out its chart and would give an empty picture.
+void TChartControl::renderChart(QPainter &painter, const QRectF &target) {
+    QChart *shown = chart();
+    const QSize size = renderSize();
+    if (shown->size() != QSizeF(size))
+        shown->resize(size);
+    // The chart lays out its axes and legend on the posted layout request.
+    QCoreApplication::sendPostedEvents(shown, QEvent::LayoutRequest);
+    painter.setRenderHint(QPainter::Antialiasing);
+    shown->scene()->render(&painter, target, shown->geometry());
+}
+
 void TChartControl::printTo(QPrinter &printer) {
-    chart();
     QPainter painter;
     if (!painter.begin(&printer)) {
         Messages::error(QStringLiteral("Das Diagramm konnte nicht gedruckt werden."));
         return;
     }
-    painter.setRenderHint(QPainter::Antialiasing);
     const QRect page = painter.viewport();
-    // Drawn at screen size and scaled to the page, so that fonts and lines
-    // keep their proportions on a high-resolution printer.
-    QSize size = m_view->size().isEmpty() ? QSize(800, 600) : m_view->size();
+    // Laid out at screen size and scaled to the page, so that fonts and
+    // lines keep their proportions on a high-resolution printer.
+    QSize size = renderSize();
     size.scale(page.size(), Qt::KeepAspectRatio);
-    QRect target(page.topLeft(), size);
-    m_view->render(&painter, target, m_view->viewport()->rect());
+    renderChart(painter, QRectF(page.topLeft(), size));
     painter.end();
 }
 

@@ -7,6 +7,7 @@
 
 class QChart;
 class QChartView;
+class QPainter;
 class QPrinter;
 
 namespace velmora {
@@ -147,6 +148,8 @@ private:
     void buildPie(QChart &chart);
     void applyLayout(QChart &chart);
     QStringList rowCategories() const;
+    QSize renderSize() const;
+    void renderChart(QPainter &painter, const QRectF &target);
 
     QChartView *m_view = nullptr;
     int m_chartType = kDefaultChartType;

@@ -272,7 +272,15 @@ void TstTChartControl::copyPutsImageAndText() {
     const QMimeData *mime = QApplication::clipboard()->mimeData();
     QVERIFY(mime->hasImage());
     const QImage image = qvariant_cast<QImage>(mime->imageData());
-    QCOMPARE(image.size(), c.chartView()->size());
+    QCOMPARE(image.size(), QSize(640, 480));
+    // The chart is drawn into it, not just a white page.
+    int coloured = 0;
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < rgb.height(); y += 2)
+        for (int x = 0; x < rgb.width(); x += 2)
+            if (rgb.pixel(x, y) != qRgb(255, 255, 255))
+                ++coloured;
+    QVERIFY(coloured > 100);
     QCOMPARE(mime->text(), QStringLiteral("\t\tDauer\tGröße\n"
                                           "2024\t52\t1,5\t2\n"
                                           "2025\t01\t-3,25\t1000\n"));
@@ -285,6 +293,13 @@ void TstTChartControl::copyPutsImageAndText() {
     QCOMPARE(other.toTabSeparated(), mime->text());
     QCOMPARE(other.data(2, 1), -3.25);
     QCOMPARE(other.rowLabel(2, 2), QStringLiteral("2025"));
+
+    // A chart on screen is copied at the size it is seen.
+    c.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&c));
+    c.copy();
+    QCOMPARE(qvariant_cast<QImage>(QApplication::clipboard()->mimeData()->imageData()).size(),
+             c.chartView()->viewport()->size());
 }
 
 void TstTChartControl::copyPasteKeepsWeekColumns() {
@@ -359,21 +374,29 @@ void TstTChartControl::pasteRefusesNonNumbers() {
     QCOMPARE(messages.texts(MessageRecorder::Kind::Warning).size(), 3);
 }
 
-void TstTChartControl::printsToPdf() {
-    QTemporaryDir dir;
-    TChartControl c;
-    c.resize(400, 300);
-    feedPlain(c);
+// The size of the PDF file the control prints.
+qint64 printedSize(TChartControl &c, const QString &file) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    const QString file = dir.filePath(QStringLiteral("chart.pdf"));
     printer.setOutputFileName(file);
     c.printTo(printer);
     QFile pdf(file);
-    QVERIFY(pdf.open(QIODevice::ReadOnly));
-    const QByteArray bytes = pdf.readAll();
-    QVERIFY(bytes.startsWith("%PDF"));
-    QVERIFY(bytes.size() > 1000);
+    if (!pdf.open(QIODevice::ReadOnly) || !pdf.read(4).startsWith("%PDF"))
+        return -1;
+    return pdf.size();
+}
+
+void TstTChartControl::printsToPdf() {
+    QTemporaryDir dir;
+    TChartControl blank;
+    const qint64 blankSize = printedSize(blank, dir.filePath(QStringLiteral("blank.pdf")));
+    QVERIFY(blankSize > 0);
+    TChartControl c;
+    feedPlain(c);
+    c.setTitle(QStringLiteral("Wochenumfang"));
+    const qint64 size = printedSize(c, dir.filePath(QStringLiteral("chart.pdf")));
+    // Bars, axes, labels and the title are on the page.
+    QVERIFY(size > blankSize + 2000);
 }
 
 void TstTChartControl::dispatchIds() {
