@@ -265,12 +265,14 @@ void TChartControl::scheduleBuild() {
         Qt::QueuedConnection);
 }
 
+// Axis labels are rich text: a line break puts the week above its year,
+// and a "<" in a label must stay a character.
 // A category axis drops repeated names, which would shift every later row;
 // an invisible mark keeps equal labels apart.
 QStringList TChartControl::rowCategories() const {
     QStringList categories;
     for (int r = 1; r <= m_rows; ++r) {
-        QString caption = rowCaption(r);
+        QString caption = rowCaption(r).toHtmlEscaped().replace(QLatin1Char('\n'), QLatin1String("<br>"));
         while (categories.contains(caption))
             caption += QChar(0x200B);
         categories << caption;
@@ -425,6 +427,8 @@ void TChartControl::buildPie(QChart &chart) {
 }
 
 void TChartControl::applyLayout(QChart &chart) {
+    chart.setLocale(QLocale(QLocale::German, QLocale::Germany));
+    chart.setLocalizeNumbers(true);
     chart.setTitle(m_title);
     chart.legend()->setVisible(m_legendVisible);
     chart.legend()->setAlignment(m_legendAlignment);
