@@ -409,14 +409,7 @@ void TTrainingstagebuch::showEntry(bool focusView) {
             (list.asInt(QStringLiteral("SerienNr")) != m_shownSerienNr ||
              list.asInt(QStringLiteral("TrNr")) != m_shownTrNr)) {
             committed = true;
-            bool stored = false;
-            try {
-                m_view->commit(false);
-                stored = !m_view->commitFailed();
-            } catch (const VelmoraError &e) {
-                Messages::error(e.message());
-            }
-            if (!stored) {
+            if (!storeView()) {
                 returnToShownEntry();
                 return;
             }
@@ -515,17 +508,23 @@ void TTrainingstagebuch::DiscardEntryView() {
     delete view;
 }
 
-bool TTrainingstagebuch::CommitEntryView() {
-    if (!m_view)
-        return true;
-    bool headerChanged = false;
+bool TTrainingstagebuch::storeView(bool *headerChanged) {
     try {
-        headerChanged = m_view->commit(false);
+        const bool changed = m_view->commit(false);
+        if (headerChanged)
+            *headerChanged = changed;
     } catch (const VelmoraError &e) {
         Messages::error(e.message());
         return false;
     }
-    if (m_view->commitFailed())
+    return !m_view->commitFailed();
+}
+
+bool TTrainingstagebuch::CommitEntryView() {
+    if (!m_view)
+        return true;
+    bool headerChanged = false;
+    if (!storeView(&headerChanged))
         return false;
     // A changed date moves the entry in the list.
     if (headerChanged && !Single && !Layout && !Deletion)
@@ -772,14 +771,7 @@ void TTrainingstagebuch::closeEvent(QCloseEvent *event) {
     // message has been shown and the window stays open with the entry and
     // the typing, as any editor does; closing the program stops there too.
     if (!m_finished && m_view) {
-        bool stored = false;
-        try {
-            m_view->commit(false);
-            stored = !m_view->commitFailed();
-        } catch (const VelmoraError &e) {
-            Messages::error(e.message());
-        }
-        if (!stored) {
+        if (!storeView()) {
             event->ignore();
             return;
         }

@@ -151,6 +151,8 @@ private:
     void showEntry(bool focusView);
     // Puts the list back on the entry the right-hand side shows.
     void returnToShownEntry();
+    // The store step of CommitEntryView without re-finding the entry.
+    bool storeView(bool *headerChanged = nullptr);
     void focusChanged(QWidget *old, QWidget *now);
     void subWindowActivated(QWidget *activeWidget);
     void finish();
