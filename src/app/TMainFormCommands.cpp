@@ -328,6 +328,10 @@ bool TMainForm::CommitChildren() {
 }
 
 void TMainForm::miDeleteClick() {
+    // What the diaries hold is stored first: a deletion must not start
+    // over typing that cannot be stored.
+    if (!CommitChildren())
+        return;
     SilentProgress silent;
     Progress &progress = m_progress ? *m_progress : silent;
     progress.ResetSteps();
@@ -339,9 +343,8 @@ void TMainForm::miDeleteClick() {
         progress.CloseProgress();
         return;
     }
-    // What the diaries hold is stored first, and no diary keeps an entry
-    // view open on rows or block tables that are about to go; the lists
-    // are read again afterwards.
+    // No diary keeps an entry view open on rows or block tables that are
+    // about to go; the lists are read again afterwards.
     if (!CommitChildren()) {
         progress.CloseProgress();
         return;
