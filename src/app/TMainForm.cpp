@@ -150,7 +150,11 @@ void TMainForm::buildMenus() {
     bindDefault(
         addItem(file, "miClose2", QStringLiteral("Schlie&ßen"), QStringLiteral("Schließt das aktuelle Fenster"), false),
         {});
-    addItem(file, "miDelete", QStringLiteral("Löschen"), QStringLiteral("ein Datenobjekt löschen"), false);
+    bindDefault(addItem(file, "miDelete", QStringLiteral("Löschen"), QStringLiteral("ein Datenobjekt löschen"), true),
+                [this] { miDeleteClick(); });
+    // Nothing can be deleted from a write-protected database.
+    if (Engine *engine = Engine::current(); engine && engine->dblog().isReadOnly())
+        action(QStringLiteral("miDelete"))->setEnabled(false);
     file->addSeparator();
     addItem(file, "miPage1", QStringLiteral("S&eite einrichten..."), QStringLiteral("Bestimmt die Form der Seite"),
             false);

@@ -65,6 +65,8 @@ public:
     void CloseAll1Click();
     void miRelogin1Click();
     void miOpen1Click();
+    // "Löschen": an object chosen in the open dialog, with its dependants.
+    void miDeleteClick();
     void miSportler1Click();
     void miTable1Click();
     void miTrKz1Click();

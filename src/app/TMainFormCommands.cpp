@@ -1,11 +1,13 @@
 // The main window's commands that open other windows.
 #include "app/DocumentList.h"
 #include "app/LoginValues.h"
+#include "app/ObjectDeletion.h"
 #include "app/OpenDialogRules.h"
 #include "app/TFrmOpen.h"
 #include "app/TMainForm.h"
 #include "app/TPassCheck.h"
 #include "base/Messages.h"
+#include "base/Progress.h"
 #include "base/Settings.h"
 #include "design/FormElementCache.h"
 #include "design/TIndexValues.h"
@@ -323,6 +325,51 @@ bool TMainForm::CommitChildren() {
         if (auto *diary = qobject_cast<TTrainingstagebuch *>(w->widget()); diary && !diary->CommitEntryView())
             return false;
     return true;
+}
+
+void TMainForm::miDeleteClick() {
+    // What the diaries hold is stored first: a deletion must not start
+    // over typing that cannot be stored.
+    if (!CommitChildren())
+        return;
+    SilentProgress silent;
+    Progress &progress = m_progress ? *m_progress : silent;
+    progress.ResetSteps();
+    TFrmOpen open(this);
+    open.setLoginPersonNr(LoginPersonNr);
+    open.setLoginGruppenNr(LoginGruppenNr);
+    open.setLoginTrainerNr(LoginTrainerNr);
+    if (open.exec() != QDialog::Accepted) {
+        progress.CloseProgress();
+        return;
+    }
+    // No diary keeps an entry view open on rows or block tables that are
+    // about to go; the lists are read again afterwards.
+    if (!CommitChildren()) {
+        progress.CloseProgress();
+        return;
+    }
+    std::vector<TTrainingstagebuch *> diaries;
+    for (QMdiSubWindow *w : m_mdi->subWindowList())
+        if (auto *diary = qobject_cast<TTrainingstagebuch *>(w->widget())) {
+            diary->DiscardEntryView();
+            diaries.push_back(diary);
+        }
+    DeletionTarget target;
+    target.kind = open.Art();
+    target.key1 = open.Key1();
+    target.key2 = open.Key2();
+    target.gruppe = open.Gruppe();
+    target.trainer = open.Trainer();
+    target.formFilter = open.FormFilter();
+    target.name = open.Name();
+    target.from = open.Von();
+    target.to = open.Bis();
+    target.readOnly = open.ReadOnly();
+    ObjectDeletion deletion(Engine::current()->dblog(), progress, LoginPersonNr, LoginGruppenNr);
+    if (deletion.Run(target))
+        for (TTrainingstagebuch *diary : diaries)
+            diary->RebuildList();
 }
 
 void TMainForm::miSportler1Click() {

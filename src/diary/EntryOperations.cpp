@@ -293,10 +293,18 @@ std::vector<EntryReference> EntryKeysOf(Query &list) {
     return keys;
 }
 
+QString DeleteAllQuestion() {
+    return QStringLiteral("Wollen Sie die ausgewählten Daten auf diesem PC wirklich löschen?\n") + kDeleteQuestion;
+}
+
 bool DeleteAllEntries(Database &db, const std::vector<EntryReference> &entries, Progress &progress) {
-    if (!Messages::question(QStringLiteral("Wollen Sie die ausgewählten Daten auf diesem PC wirklich löschen?\n") +
-                            kDeleteQuestion))
+    if (!Messages::question(DeleteAllQuestion()))
         return false;
+    DeleteEntries(db, entries, progress);
+    return true;
+}
+
+void DeleteEntries(Database &db, const std::vector<EntryReference> &entries, Progress &progress) {
     progress.SetProgressRange(int(entries.size()));
     progress.ShowProgress();
     Transaction tx(db);
@@ -306,7 +314,6 @@ bool DeleteAllEntries(Database &db, const std::vector<EntryReference> &entries, 
         progress.AdvanceProgress(1);
     }
     tx.commit();
-    return true;
 }
 
 std::vector<RowReference> RowReferences(const QString &table, int serienNr, int trNr, std::vector<int> selectedOrders) {

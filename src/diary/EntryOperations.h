@@ -85,6 +85,12 @@ std::vector<EntryReference> EntryKeysOf(Query &list);
 // in one transaction, reporting one progress step per entry. True when the
 // user confirmed.
 bool DeleteAllEntries(Database &db, const std::vector<EntryReference> &entries, Progress &progress);
+// Its question, asked before anything is deleted.
+QString DeleteAllQuestion();
+// Delete all without asking, for callers that have asked already: one
+// progress step per entry, one transaction (a save point inside the
+// caller's own).
+void DeleteEntries(Database &db, const std::vector<EntryReference> &entries, Progress &progress);
 
 // --- rows of grid blocks
 

@@ -591,7 +591,7 @@ void Database::createTable(const TableDef &def) {
     Transaction tx(*this);
     const QString existing = resolveTable(name);
     if (!existing.isEmpty()) {
-        releaseReaders(existing);
+        releaseReaders();
         exec(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(existing)));
     }
     exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(name), cols.join(QLatin1String(", "))));
@@ -642,7 +642,7 @@ bool Database::rebuildWithRequiredKey(const QString &table) {
     }
     const QString old = real + QStringLiteral("__alt");
     Transaction tx(*this);
-    releaseReaders(real);
+    releaseReaders();
     exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoteIdentifier(real), quoteIdentifier(old)));
     // The indexes went along with the old table under their old names.
     for (const QString &index : std::as_const(indexNames))
@@ -664,14 +664,15 @@ void Database::createTableLike(const QString &name, const Database &source, cons
 
 void Database::dropTable(const QString &name) {
     const QString real = requireTable(name);
-    releaseReaders(real);
+    releaseReaders();
     exec(QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(real)));
 }
 
-void Database::releaseReaders(const QString &table) {
+void Database::releaseReaders() {
+    // SQLite refuses to drop or rename a table while any statement of the
+    // connection is still reading, whichever table that statement reads.
     for (Cursor *c : m_cursors)
-        if (c->tableName().compare(table, Qt::CaseInsensitive) == 0)
-            c->releaseStatement();
+        c->releaseStatement();
 }
 
 void Database::emptyTable(const QString &name) {

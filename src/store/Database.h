@@ -154,12 +154,12 @@ public:
     void invalidateSchema();
 
     // Open cursors register themselves, so that replacing or dropping a
-    // table first lets go of the statements that still read it.
+    // table first lets go of the statements that are still reading.
     void attachCursor(Cursor *cursor) { m_cursors.push_back(cursor); }
     void detachCursor(Cursor *cursor) { std::erase(m_cursors, cursor); }
 
 private:
-    void releaseReaders(const QString &table);
+    void releaseReaders();
     void loadTableList() const;
     // Prepares a read of the schema; a busy or damaged schema raises.
     StatementHandle prepareSchemaRead(const QByteArray &sql, const QString &context) const;

@@ -120,9 +120,9 @@ void TestMainForm::menuItems_data() {
     QTest::newRow("close") << "miClose2"
                            << "Schlie&ßen"
                            << "" << false << "Schließt das aktuelle Fenster";
-    QTest::newRow("delete, later") << "miDelete"
-                                   << "Löschen"
-                                   << "" << false << "ein Datenobjekt löschen";
+    QTest::newRow("delete") << "miDelete"
+                            << "Löschen"
+                            << "" << true << "ein Datenobjekt löschen";
     QTest::newRow("print") << "miPrint1"
                            << "&Drucken..."
                            << "" << false << "Druckt den Inhalt des aktuellen Fensters aus";

@@ -26,6 +26,7 @@ private Q_SLOTS:
     void nestedTransactions();
     void engineIniWithoutPathRefused();
     void replacingATableAnOpenCursorReads();
+    void droppingATableAnotherCursorReads();
     void unknownQuotedNameIsNoText();
     void damagedSchemaIsNoEmptyDatabase();
 };
@@ -239,6 +240,31 @@ void TestDatabase::replacingATableAnOpenCursorReads() {
         db.dropTable(QStringLiteral("TMP00001"));
         c.first();  // the table is gone
     }());
+}
+
+// A cursor reading forward through another table must not block the drop.
+void TestDatabase::droppingATableAnotherCursorReads() {
+    TempInstallation inst;
+    Database &db = inst.db();
+    const TableDef def{
+        QStringLiteral("TMP00001"), {FieldDef(QStringLiteral("Nr"), FieldType::Long)}, {QStringLiteral("Nr")}, {}};
+    for (const char *name : {"TMP00001", "TMP00002"}) {
+        TableDef d = def;
+        d.name = QLatin1String(name);
+        db.createTable(d);
+        db.exec(QStringLiteral("INSERT INTO %1 VALUES (1), (2), (3)").arg(QLatin1String(name)));
+    }
+    Cursor c(db, QStringLiteral("TMP00002"));
+    c.open();
+    c.next();
+    QCOMPARE(c.asInt(QStringLiteral("Nr")), 2);
+    db.dropTable(QStringLiteral("TMP00001"));
+    QVERIFY(!db.tableExists(QStringLiteral("TMP00001")));
+    c.next();
+    QCOMPARE(c.asInt(QStringLiteral("Nr")), 3);
+    db.createTable(def); // replacing a table that does not exist any more
+    c.prior();
+    QCOMPARE(c.asInt(QStringLiteral("Nr")), 2);
 }
 
 // SQLite would otherwise read an unknown double-quoted name as text, and a
