@@ -1,3 +1,5 @@
+// The chart of the result window: class TChartControl draws a grid of values
+// with Qt Charts and offers copy, paste, print and its own three dialogs.
 #include "evaluation/TChartControl.h"
 
 #include "base/GermanInput.h"
