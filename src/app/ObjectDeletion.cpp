@@ -117,6 +117,15 @@ void ObjectDeletion::deleteEntriesOf(const QStringList &selection) {
     EntryOperations::DeleteEntries(m_db, EntryOperations::EntryKeysOf(list), m_progress);
 }
 
+void ObjectDeletion::deleteSelectedEntries(int formNr, int personNr, const QString &name) {
+    DiaryQueryInput in;
+    in.mode = DiaryQueryInput::Mode::Deletion;
+    in.formNr = formNr;
+    in.personNr = personNr;
+    in.name = name;
+    deleteEntriesOf(BuildDiaryListQuery(in).lines);
+}
+
 void ObjectDeletion::deleteEvaluationLinks(const QString &filter) {
     for (const char *t : {"ANAuseAW", "ATable", "AField"})
         DeleteDetails(filter, QStringLiteral("Auswert"), QLatin1String(t), QStringLiteral("AuswertungNr"));
@@ -149,11 +158,7 @@ bool ObjectDeletion::deleteObject(const DeletionTarget &target, bool &changed) {
             return false;
         Transaction tx(m_db);
         changed = true;
-        DiaryQueryInput in;
-        in.mode = DiaryQueryInput::Mode::Deletion;
-        in.formNr = f;
-        in.name = target.name;
-        deleteEntriesOf(BuildDiaryListQuery(in).lines);
+        deleteSelectedEntries(f, 0, target.name);
         for (const char *t : {"FField", "TRuseVAL", "TRuseTBL"})
             DeleteWhere(equals("FormularNr", f), QLatin1String(t));
         tx.commit();
@@ -191,11 +196,7 @@ bool ObjectDeletion::deleteObject(const DeletionTarget &target, bool &changed) {
             return false;
         Transaction tx(m_db);
         changed = true;
-        DiaryQueryInput in;
-        in.mode = DiaryQueryInput::Mode::Deletion;
-        in.personNr = p;
-        in.name = target.name;
-        deleteEntriesOf(BuildDiaryListQuery(in).lines);
+        deleteSelectedEntries(0, p, target.name);
         DeleteWhere(equals("PersonNr", p), QStringLiteral("Person"));
         DeleteWhere(equals("PersonNr", p), QStringLiteral("Profil"));
         DeleteDetails(equals("PersonNr", p), QStringLiteral("TRValue"), QStringLiteral("TRuseVAL"),

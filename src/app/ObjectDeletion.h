@@ -55,6 +55,8 @@ private:
     // Asks the diary's delete-all question; true when confirmed.
     bool confirmDeleteAll();
     void deleteEntriesOf(const QStringList &selection);
+    // The entries of the deletion selection: those of a form or of a person.
+    void deleteSelectedEntries(int formNr, int personNr, const QString &name);
     void deleteEvaluationLinks(const QString &filter);
     void dropBlockTable(const QString &fileName);
 

@@ -157,30 +157,16 @@ void TFieldLink::reload() {
 }
 
 bool TFieldLink::writeValue(const QVariant &value) {
-    if (isEffectivelyReadOnly()) {
-        reload();
-        return false;
-    }
     Cursor *c = m_source->dataSet();
-    m_writing = true;
-    try {
-        if (!c->isEditing()) {
-            if (!m_source->autoEdit()) {
-                m_writing = false;
-                reload();
-                return false;
-            }
-            c->edit();
-        }
-        c->setValue(fieldIndex(), value);
-    } catch (const VelmoraError &e) {
-        m_writing = false;
-        Messages::error(e.message());
+    if (isEffectivelyReadOnly() || (!c->isEditing() && !m_source->autoEdit())) {
         reload();
         return false;
     }
-    m_writing = false;
-    return true;
+    return writeGuarded([&] {
+        if (!c->isEditing())
+            c->edit();
+        c->setValue(fieldIndex(), value);
+    });
 }
 
 bool TFieldLink::beginEdit() {
@@ -188,9 +174,13 @@ bool TFieldLink::beginEdit() {
         reload();
         return false;
     }
+    return writeGuarded([&] { m_source->edit(); });
+}
+
+bool TFieldLink::writeGuarded(const std::function<void()> &write) {
     m_writing = true;
     try {
-        m_source->edit();
+        write();
     } catch (const VelmoraError &e) {
         m_writing = false;
         Messages::error(e.message());

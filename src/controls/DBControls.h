@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QValidator>
+#include <functional>
 
 namespace velmora {
 
@@ -108,6 +109,10 @@ protected:
 
 private:
     friend class TDataSource;
+    // Runs a write with the writing mark set; an engine refusal is shown and
+    // the stored value shown again.
+    bool writeGuarded(const std::function<void()> &write);
+
     QWidget *m_control;
     QPointer<TDataSource> m_source;
     QString m_field;
