@@ -343,9 +343,10 @@ void TAuswertung::miSaveClick() {
     for (const QString &f : kExportFilters)
         filters << f;
     dialog.setNameFilters(filters);
+    // A name typed without an extension gets the one of the chosen type
+    // (dBase unless another is chosen), so that choosing "Text" writes a
+    // text file.
     dialog.setDefaultSuffix(kExportSuffixes[0]);
-    // A name typed without an extension gets the one of the chosen type,
-    // so that choosing "Text" writes a text file.
     connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filters](const QString &filter) {
         const qsizetype i = filters.indexOf(filter);
         if (i >= 0)
