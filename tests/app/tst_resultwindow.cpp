@@ -5,7 +5,11 @@
 #include "app/DocumentList.h"
 #include "app/TMainForm.h"
 #include "base/Settings.h"
+#include "controls/TDBTypeGrid.h"
 #include "design/FormElementCache.h"
+#include "design/TTREList.h"
+#include "diary/DiaryListModel.h"
+#include "diary/TTrainingseintrag.h"
 #include "diary/TTrainingstagebuch.h"
 #include "evaluation/TAuswertung.h"
 #include "evaluation/TAuswertungSQL.h"
@@ -51,6 +55,7 @@ using velmora::test::whenShown;
 namespace {
 constexpr int kPlain = ClubFixture::kBase + 2;       // "Läufe je Einheit": one row per description
 constexpr int kCross = ClubFixture::kBase + 3;       // "Belastung je Woche": a cross table
+constexpr int kOnlyX = ClubFixture::kBase + 4;       // "Notizen": nothing to draw
 constexpr int kEmptyFilter = ClubFixture::kBase + 2; // "Alle": no author, person or form
 
 const QString kPlainName = QStringLiteral("Läufe je Einheit");
@@ -131,6 +136,7 @@ private Q_SLOTS:
     void weekAxisSplitsYearAndWeek();
     void crossTableFeedsTheChart();
     void runWithoutDataLeavesNoChart();
+    void nothingToDrawLeavesTheChartEmpty();
     void chartTypeIsRestored();
     void copyPutsImageAndTextOnTheClipboard();
     void pasteTakesATable();
@@ -143,6 +149,7 @@ private Q_SLOTS:
     void diaryMenuTakesTheDiarysEntries_data();
     void diaryMenuTakesTheDiarysEntries();
     void openedByNumber();
+    void typingIsEvaluated();
 
 private:
     Database &db() { return m_inst->db(); }
@@ -192,6 +199,9 @@ void TestResultWindow::init() {
     addField(db(), kCross, 1, QStringLiteral("Belastung"), QStringLiteral("X"), ClubFixture::kBlock, 3, 0);
     addField(db(), kCross, 2, QStringLiteral("Woche"), QStringLiteral("Y"), 0, 1, 0, kWeekExpression);
     addField(db(), kCross, 3, QStringLiteral("Dauer"), QStringLiteral("D"), ClubFixture::kBlock, 1, 1);
+    addEvaluation(db(), kOnlyX, QStringLiteral("Notizen"), false);
+    addField(db(), kOnlyX, 1, QStringLiteral("Dauer"), QStringLiteral("X"), ClubFixture::kBlock, 1, 0);
+    addField(db(), kOnlyX, 2, QStringLiteral("Notiz"), QStringLiteral("D"), ClubFixture::kBlock, 4, 0);
     insertRow(db(), QStringLiteral("FILTER"),
               {{QStringLiteral("FilterNr"), kEmptyFilter},
                {QStringLiteral("Name"), QStringLiteral("Alle")},
@@ -356,6 +366,19 @@ void TestResultWindow::runWithoutDataLeavesNoChart() {
     QTRY_VERIFY(!closed);
     QCOMPARE(evaluationValue(ClubFixture::kEvaluation, QStringLiteral("Diagrammeinstellung")).toInt(),
              int(TChartControl::Spline));
+}
+
+void TestResultWindow::nothingToDrawLeavesTheChartEmpty() {
+    // The only numeric column is the X axis: rows, but no series.
+    TAuswertung *w = runFromDiary(QStringLiteral("Notizen"));
+    QVERIFY(w);
+    QVERIFY2(m_messages->texts().isEmpty(), qPrintable(m_messages->texts().join(QLatin1Char('|'))));
+    QVERIFY(w->hasResult());
+    QCOMPARE(w->builder()->resultTable()->recordCount(), 5);
+    QCOMPARE(w->chart()->rowCount(), 0);
+    QCOMPARE(w->chart()->columnCount(), 0);
+    // The table is there to export all the same.
+    QVERIFY(item("miSave1")->isEnabled());
 }
 
 void TestResultWindow::chartTypeIsRestored() {
@@ -686,6 +709,35 @@ void TestResultWindow::openedByNumber() {
     QCOMPARE(rows.keys(), QStringList({QStringLiteral("2026/02"), QStringLiteral("2026/03")}));
     QCOMPARE(rows.value(QStringLiteral("2026/02")).value(0), 240.0);
     QCOMPARE(rows.value(QStringLiteral("2026/03")).value(0), 30.0 - 50.0);
+}
+
+void TestResultWindow::typingIsEvaluated() {
+    // The coach changes the duration of "Tempo" and runs the evaluation
+    // straight from the diary: what he typed counts.
+    const int column = m_diary->quTr->columnOfField(QStringLiteral("Beschreibung"));
+    int row = -1;
+    for (int r = 0; r < m_diary->quTr->rowCount(); ++r)
+        if (m_diary->quTr->index(r, column).data().toString() == QLatin1String("Tempo"))
+            row = r;
+    QVERIFY(row >= 0);
+    m_diary->dbgTr->setFocus();
+    m_diary->dbgTr->setCurrentIndex(m_diary->quTr->index(row, 0));
+    QTest::keyClick(m_diary->dbgTr, Qt::Key_Return);
+    auto *view = qobject_cast<TTrainingseintrag *>(m_diary->entryView());
+    QVERIFY(view);
+    QLineEdit *dauer = nullptr;
+    for (TTREListEntry *e : FormElementCache().BlockElements(ClubFixture::kForm, ClubFixture::kBlock))
+        if (e->FeldNr == 1)
+            dauer = view->findChild<QLineEdit *>(QStringLiteral("F") + e->Name);
+    QVERIFY(dauer);
+    dauer->setFocus();
+    dauer->selectAll();
+    QTest::keyClicks(dauer, QStringLiteral("90"));
+
+    TAuswertung *w = runFromDiary(kWeekName);
+    QVERIFY(w);
+    QVERIFY2(m_messages->texts().isEmpty(), qPrintable(m_messages->texts().join(QLatin1Char('|'))));
+    QCOMPARE(chartRows(*w->chart()).value(QStringLiteral("2026/03")).value(0), 90.0);
 }
 
 QTEST_MAIN(TestResultWindow)
