@@ -130,8 +130,10 @@ TAuswertung *TAuswertung::Open(CommandHost *host, Database &db, const Evaluation
     // frame itself is not the active window.
     if (frame)
         mdi->setActiveSubWindow(frame);
+    // A message box of the run may let the user close the window already.
+    const QPointer<TAuswertung> guard(window);
     window->ShowResult(std::move(builder), run.ConditionLines);
-    return window;
+    return guard.data();
 }
 
 TAuswertung *TAuswertung::OpenFromDiary(CommandHost *host, Database &db, TTrainingstagebuch &diary, int auswertungNr,
@@ -196,6 +198,10 @@ bool TAuswertung::ShowResult(std::unique_ptr<TAuswertungSQL> builder, const QStr
     m_ran = false;
     if (!m_builder)
         return false;
+    // The window owns it now, not whoever created it.
+    m_builder->setParent(nullptr);
+    if (AuswertungNr == 0)
+        AuswertungNr = m_builder->AuswertungNr;
     m_builder->AuswertungNr = AuswertungNr;
     m_builder->Art = Art;
     m_builder->PersonNr = PersonNr;

@@ -16,13 +16,16 @@
 //     TAuswertung *w = TAuswertung::Open(host, db, run);            // a builder of its own
 //     TAuswertung *w = TAuswertung::Open(host, db, run, std::move(builder)); // or the caller's
 //
+// host is the main window (TMainForm is the CommandHost; from its own
+// handlers: TAuswertung::Open(this, Engine::current()->dblog(), run)).
 // Open makes the window an MDI child of host->mdiArea() (a plain top-level
 // window without a host), shows it, and runs the evaluation at once: a run
 // error is shown and the window stays open without a chart. It returns the
-// window; the frame owns it, and it frees itself when closed. The builder,
-// when given, has had BuildSQL run (or relies on the stored queries); its
-// run parameters are set by Open from `run`, and the window owns it from
-// then on. On closing, the chart type the user chose is stored in the
+// window (nullptr if it was closed meanwhile); the frame owns it, and it
+// frees itself when closed. The builder, when given, has had BuildSQL run
+// (or relies on the stored queries); its run parameters are set by Open
+// from `run`, and the window owns it from then on (a QObject owner it had
+// lets go of it). On closing, the chart type the user chose is stored in the
 // evaluation's `Diagrammeinstellung` and shown again at the next opening.
 //
 // TAuswertung::OpenFromDiary(host, db, diary, nr, caption) is the diary's
