@@ -137,6 +137,7 @@ private Q_SLOTS:
     void crossTableFeedsTheChart();
     void runWithoutDataLeavesNoChart();
     void nothingToDrawLeavesTheChartEmpty();
+    void refreshRunsAgain();
     void chartTypeIsRestored();
     void copyPutsImageAndTextOnTheClipboard();
     void pasteTakesATable();
@@ -379,6 +380,20 @@ void TestResultWindow::nothingToDrawLeavesTheChartEmpty() {
     QCOMPARE(w->chart()->columnCount(), 0);
     // The table is there to export all the same.
     QVERIFY(item("miSave1")->isEnabled());
+}
+
+void TestResultWindow::refreshRunsAgain() {
+    TAuswertung *w = runFromDiary(kWeekName);
+    QVERIFY(w);
+    QCOMPARE(chartRows(*w->chart()).value(QStringLiteral("2026/03")).value(0), 30.0);
+    // Another row for "Tempo" meanwhile; F9 shows it.
+    Query tempo(db(), QStringLiteral("select TrNr from TR where Beschreibung = 'Tempo'"));
+    tempo.open();
+    m_club->addBlockRow(tempo.value(0).toInt(), 1, 10, 2.0, ClubFixture::kValueIntensiv, QString());
+    QTest::keyClick(m_main.get(), Qt::Key_F9);
+    QVERIFY2(m_messages->texts().isEmpty(), qPrintable(m_messages->texts().join(QLatin1Char('|'))));
+    QCOMPARE(chartRows(*w->chart()).value(QStringLiteral("2026/03")).value(0), 40.0);
+    QCOMPARE(chartRows(*w->chart()).value(QStringLiteral("2026/02")).value(0), 240.0);
 }
 
 void TestResultWindow::chartTypeIsRestored() {
