@@ -37,6 +37,9 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -143,6 +146,7 @@ private Q_SLOTS:
     void pasteTakesATable();
     void chartMenusOpenTheChartsDialogs_data();
     void chartMenusOpenTheChartsDialogs();
+    void printGoesThroughThePrintDialog();
     void exportThroughTheMenu_data();
     void exportThroughTheMenu();
     void exportAsksBeforeOverwriting();
@@ -492,6 +496,34 @@ void TestResultWindow::chartMenusOpenTheChartsDialogs() {
     // The chart of this window, not of another one.
     QVERIFY(owner && (owner == w->chart() || w->chart()->isAncestorOf(owner)));
     QVERIFY(m_messages->texts().isEmpty());
+}
+
+void TestResultWindow::printGoesThroughThePrintDialog() {
+    TAuswertung *w = runFromDiary(kWeekName);
+    QVERIFY(w);
+    const QString pdf = m_out->filePath(QStringLiteral("diagramm.pdf"));
+    whenShown<QPrintDialog>([pdf](QPrintDialog &d) {
+        // The file printer, as a coach without a printer chooses it.
+        auto *file = d.findChild<QLineEdit *>(QStringLiteral("filename"));
+        QVERIFY(file);
+        auto *printers = d.findChild<QComboBox *>(QStringLiteral("printers"));
+        QVERIFY(printers);
+        printers->setCurrentIndex(printers->count() - 1);
+        file->setText(pdf);
+        d.accept();
+    });
+    item("miPrint1")->trigger();
+    QVERIFY2(m_messages->texts().isEmpty(), qPrintable(m_messages->texts().join(QLatin1Char('|'))));
+    QFile f(pdf);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.read(5) == "%PDF-");
+    // This window's chart: its series and its week labels.
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    QVERIFY(text.waitForFinished());
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(printed.contains(QStringLiteral("Umfang")) && printed.contains(QStringLiteral("2026")),
+             qPrintable(printed));
 }
 
 // ------------------------------------------------------------ export
