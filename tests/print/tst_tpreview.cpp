@@ -9,6 +9,7 @@
 #include "diary/TTrainingstagebuch.h"
 #include "print/DiaryPrintLayout.h"
 #include "print/TPreview.h"
+#include "store/Cursor.h"
 #include "support/ClubFixture.h"
 #include "support/Controls.h"
 #include "support/MessageRecorder.h"
@@ -29,6 +30,7 @@
 #include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace velmora;
@@ -195,10 +197,17 @@ void TestTPreview::printsTheDiaryIntoAFile() {
     stored.Titel = QStringLiteral("Vereinsmeisterschaft");
     stored.Write(settingsPath());
 
-    // "&Drucken...": the print dialog at once, with the stored settings.
+    // "&Drucken...": the print dialog at once, with the stored settings. The
+    // diary does not run through its entries on the screen meanwhile.
+    Cursor &list = m_diary->listCursor();
+    list.last();
+    const int row = list.recNo();
+    QSignalSpy moves(&list, &Cursor::scrolled);
     printToFile(pdfPath());
     item("miPrint1")->trigger();
     QCOMPARE(m_messages->texts(), QStringList());
+    QCOMPARE(moves.count(), 0);
+    QCOMPARE(list.recNo(), row);
     const QStringList lines = velmora::test::pdfLines(pdfPath());
     QVERIFY2(!lines.isEmpty(), "no PDF written");
     QVERIFY2(lines.value(0).startsWith(m_diary->windowTitle().simplified() + QStringLiteral(" Woche 02 Seite 1")),
