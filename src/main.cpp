@@ -7,10 +7,14 @@
 #include "base/Paths.h"
 #include "base/Settings.h"
 #include "controls/TMessageBoxes.h"
+#include "design/FormElementCache.h"
 #include "evaluation/CommandLineEvaluation.h"
+#include "print/CommandLinePrint.h"
+#include "print/PrintSettings.h"
 #include "store/Errors.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTextStream>
@@ -47,8 +51,15 @@ int main(int argc, char **argv) {
     // coach who started the program from a desktop icon sees why it ends.
     // --init and --evaluate run without windows (for scripts and scheduled
     // jobs) and report on standard error only.
-    const bool windowless = cl.init || cl.evaluate != 0;
+    const bool windowless = cl.init || cl.evaluate != 0 || !cl.printPdf.isEmpty();
     std::optional<QApplication> app;
+    // --print-pdf needs fonts, not a screen: the offscreen platform serves a
+    // scheduled job on a machine without a display.
+    std::optional<QGuiApplication> printApp;
+    if (!cl.printPdf.isEmpty()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        printApp.emplace(argc, argv);
+    }
     QTranslator qtTranslator;
     TMessageBoxes boxes;
     if (!windowless) {
@@ -80,6 +91,23 @@ int main(int argc, char **argv) {
         try {
             rc = EvaluateToText(installation.dblog(),
                                 {cl.evaluate, cl.person, cl.kind, cl.comparePerson, cl.compareKind}, out, &error);
+        } catch (const VelmoraError &e) {
+            error = e.message();
+        }
+        return rc == 0 ? 0 : fail(error);
+    }
+    if (!cl.printPdf.isEmpty()) {
+        // The print settings file lies next to the program, as for the window.
+        InitPaths(QCoreApplication::applicationFilePath(), installation.configDir(),
+                  installation.engine().path(QString::fromLatin1(Engine::kDblog)),
+                  installation.engine().path(QString::fromLatin1(Engine::kDblogCopy)));
+        QString error;
+        int rc = 2;
+        try {
+            LoadFormElementCache(installation.dblog(), nullptr);
+            rc = PrintDiaryToPdf(installation.dblog(), FormElementCache(),
+                                 {cl.person, cl.kind, cl.from, cl.to, cl.printPdf}, PrintSettings::DefaultPath(),
+                                 QGuiApplication::font(), &error);
         } catch (const VelmoraError &e) {
             error = e.message();
         }

@@ -44,6 +44,10 @@ QString ObjectDeletion::ConfirmationText(const QString &name) {
         .arg(name);
 }
 
+QString ObjectDeletion::ReadOnlyText(const QString &name) {
+    return QStringLiteral("Sie dürfen \"%1\" nur lesen und daher nicht löschen.").arg(name);
+}
+
 QString ObjectDeletion::LookupValue(const QString &filter, const QString &table, const QString &field) {
     Cursor c(m_db, table);
     c.setFilter(filter);
@@ -146,6 +150,10 @@ void ObjectDeletion::dropBlockTable(const QString &fileName) {
 }
 
 bool ObjectDeletion::deleteObject(const DeletionTarget &target, bool &changed) {
+    // The open dialog hands out what the user may only read as read-only;
+    // deleting it would go further than editing it ever could.
+    if (target.readOnly)
+        throw VelmoraError(ReadOnlyText(target.name));
     const int n = target.key1;
     switch (target.kind) {
     case KindForm: {

@@ -43,12 +43,15 @@ public:
     // Deletes the object after the confirmations, then rebuilds the element
     // list and the document list when anything was meant to change; the
     // progress steps are cleared before and the window closed after. An
+    // object the user may only read (returned read-only) is refused. An
     // error is shown with its message and undoes the whole deletion. True
     // when rows were deleted.
     bool Run(const DeletionTarget &target);
 
     // The question of evaluations, filters, blocks and workbooks.
     static QString ConfirmationText(const QString &name);
+    // The refusal of an object the open dialog returned read-only.
+    static QString ReadOnlyText(const QString &name);
 
 private:
     bool deleteObject(const DeletionTarget &target, bool &changed);

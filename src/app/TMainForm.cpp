@@ -60,6 +60,8 @@ TMainForm::TMainForm(Progress *progress, QWidget *parent) : QMainWindow(parent),
 
     buildMenus();
     buildToolBar();
+    ownPageSetup = [this] { miPage1Click(); };
+    ownPrint = [this] { miPrint1Click(); };
     LoginPersonNr = 0;
 }
 

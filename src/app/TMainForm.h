@@ -87,6 +87,11 @@ public:
     void miFensterPopup();
     void miCloseChildClick();
 
+    // "S&eite einrichten...": the print setup with the active diary's list;
+    // "&Drucken...": the print dialog at once, with the stored settings.
+    void miPage1Click();
+    void miPrint1Click();
+
     // The own handlers behind commands 3 (print, page setup); the print
     // dialog joins them with the printing of the diary.
     Handler ownPrint;

@@ -1,5 +1,7 @@
 #include "base/CommandLine.h"
 
+#include "base/GermanInput.h"
+
 namespace velmora {
 
 CommandLine parseCommandLine(const QStringList &args) {
@@ -63,6 +65,22 @@ CommandLine parseCommandLine(const QStringList &args) {
                 cl.comparePerson = n;
             else
                 cl.compareKind = n;
+        } else if (a == QLatin1String("--print-pdf")) {
+            if (!takeValue(&cl.printPdf) || cl.printPdf.isEmpty()) {
+                cl.error = QStringLiteral("Die Option --print-pdf verlangt eine Datei.");
+                return cl;
+            }
+        } else if (a == QLatin1String("--from") || a == QLatin1String("--to")) {
+            QString v;
+            const bool given = takeValue(&v);
+            const std::optional<QDate> date = given ? ParseGermanDate(v) : std::nullopt;
+            if (!date) {
+                cl.error = given
+                               ? QStringLiteral("Ungültiges Datum \"%1\" bei %2 (erwartet z.B. 05.01.2026).").arg(v, a)
+                               : QStringLiteral("Die Option %1 verlangt ein Datum.").arg(a);
+                return cl;
+            }
+            (a == QLatin1String("--from") ? cl.from : cl.to) = *date;
         } else if (a == QLatin1String("--init") && !hasInline) {
             cl.init = true;
         } else if (a == QLatin1String("--version") && !hasInline) {
@@ -79,7 +97,16 @@ CommandLine parseCommandLine(const QStringList &args) {
             return cl;
         }
     }
-    if (cl.evaluate == 0 && (cl.person || cl.kind || cl.comparePerson || cl.compareKind)) {
+    const bool printing = !cl.printPdf.isEmpty();
+    if (printing && cl.evaluate != 0) {
+        cl.error = QStringLiteral("--print-pdf und --evaluate lassen sich nicht zusammen aufrufen.");
+    } else if (printing && (cl.person == 0 || cl.kind == 0)) {
+        cl.error = QStringLiteral("Zu --print-pdf gehören --person P und --kind K.");
+    } else if (printing && (cl.comparePerson || cl.compareKind)) {
+        cl.error = QStringLiteral("--compare-person und --compare-kind gehören zu --evaluate.");
+    } else if (!printing && (cl.from.isValid() || cl.to.isValid())) {
+        cl.error = QStringLiteral("Die Optionen --from und --to gehören zu --print-pdf.");
+    } else if (!printing && cl.evaluate == 0 && (cl.person || cl.kind || cl.comparePerson || cl.compareKind)) {
         cl.error = QStringLiteral("Die Optionen --person, --kind, --compare-person und --compare-kind gehören zu "
                                   "--evaluate.");
     } else if (cl.evaluate != 0 && (cl.person == 0 || cl.kind == 0)) {
@@ -101,6 +128,9 @@ QString commandLineHelp() {
                           "                    Auswertung NR für die Dokumente der Person P (Art K, z.B. 2\n"
                           "                    Protokoll, 3 Plan) ausführen, wahlweise verglichen mit P2/K2;\n"
                           "                    das Ergebnis geht als Text mit Tabulatoren auf die Standardausgabe\n"
+                          "  --print-pdf FILE --person P --kind K [--from DATUM] [--to DATUM]\n"
+                          "                    das Tagebuch der Person P (Art K: 2 Protokoll, 3 Plan) mit den\n"
+                          "                    gespeicherten Druckeinstellungen als PDF-Datei FILE drucken\n"
                           "  --version         Version ausgeben\n"
                           "  --help            diese Hilfe\n");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -21,8 +22,12 @@ struct CommandLine {
     int kind = 0;
     int comparePerson = 0;
     int compareKind = 0; // 0: no comparison
-    QStringList rest;    // arguments handed on to Qt
-    QString error;       // German message when the arguments are bad
+    // --print-pdf FILE --person P --kind K [--from DATE] [--to DATE]: the
+    // diary of person P as a PDF file, without windows.
+    QString printPdf; // empty: not asked for
+    QDate from, to;   // null: an open end
+    QStringList rest; // arguments handed on to Qt
+    QString error;    // German message when the arguments are bad
 };
 
 // Parses the program's arguments (without the program name).

@@ -9,6 +9,7 @@
 #include <QFontMetrics>
 #include <QPagedPaintDevice>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 
 namespace velmora {
 
@@ -66,6 +67,9 @@ int DiaryPrintLayout::Print(QPagedPaintDevice &device) {
     Cursor &entries = *m_entries;
     if (!entries.isOpen())
         entries.open();
+    // The diary window follows its list's moves with its entry view; the
+    // print walks the list and comes back, which the window need not see.
+    const QSignalBlocker quiet(&entries);
     RowKeeper keeper(entries);
 
     m_values.clear();

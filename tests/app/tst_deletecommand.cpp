@@ -4,10 +4,12 @@
 // is dropped under them.
 #include "app/DocumentList.h"
 #include "app/ObjectDeletion.h"
+#include "app/OpenDialogRules.h"
 #include "app/TFrmOpen.h"
 #include "app/TMainForm.h"
 #include "base/Settings.h"
 #include "design/FormElementCache.h"
+#include "diary/EntryOperations.h"
 #include "diary/TTrainingstagebuch.h"
 #include "store/Database.h"
 #include "support/ClubFixture.h"
@@ -16,6 +18,7 @@
 #include "support/WhenShown.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QMdiArea>
 #include <QPointer>
 #include <QPushButton>
@@ -49,9 +52,12 @@ QTreeWidgetItem *findItem(QTreeWidget *tree, const QString &group, const QString
 
 // Chooses the object in the open dialog the way a user does: the extended
 // view when the group needs it, a click on the item, "Öffnen" (or
-// "Abbrechen" when `cancel`).
-void chooseInOpenDialog(const QString &group, const QString &child, bool cancel = false) {
-    whenShown<TFrmOpen>([group, child, cancel](TFrmOpen &open) {
+// "Abbrechen" when `cancel`); `choice` other than -1 is chosen in the
+// selection box first.
+void chooseInOpenDialog(const QString &group, const QString &child, bool cancel = false, int choice = -1) {
+    whenShown<TFrmOpen>([group, child, cancel, choice](TFrmOpen &open) {
+        if (choice >= 0)
+            open.findChild<QComboBox *>(QStringLiteral("cbxSelect"))->setCurrentIndex(choice);
         auto *tree = open.findChild<QTreeWidget *>(QStringLiteral("tvOpen"));
         if (!findItem(tree, group, child))
             QTest::mouseClick(open.findChild<QPushButton *>(QStringLiteral("btnErweitert")), Qt::LeftButton);
@@ -74,6 +80,9 @@ private Q_SLOTS:
     void deletesTheChosenFilter();
     void cancelInOpenDialogDeletesNothing();
     void blockTableDroppedUnderAnOpenDiary();
+    void deleteAllOfADiary_data();
+    void deleteAllOfADiary();
+    void readOnlyObjectIsRefused();
 
 private:
     Database &db() { return m_inst->db(); }
@@ -168,6 +177,69 @@ void TestDeleteCommand::blockTableDroppedUnderAnOpenDiary() {
     form.CloseAll1Click();
     QVERIFY(form.mdiArea()->subWindowList().isEmpty());
     QCOMPARE(m_messages->texts(Messages::Kind::Error), QStringList());
+}
+
+void TestDeleteCommand::deleteAllOfADiary_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("yes") << true;
+    QTest::newRow("no") << false;
+}
+
+void TestDeleteCommand::deleteAllOfADiary() {
+    // Anna's plans, which her coach may change, open in a diary window
+    // while they are deleted.
+    QFETCH(bool, yes);
+    TMainForm form;
+    openForm(form);
+    TTrainingstagebuch *diary = form.CreateDiary();
+    diary->PersonNr = ClubFixture::kAnna;
+    diary->GruppenNr = ClubFixture::kJugend;
+    diary->TrainerNr = ClubFixture::kCoach;
+    diary->KindCode = 3;
+    diary->Name = QStringLiteral("Berg Anna");
+    diary->initialise(false);
+    diary->show();
+    QCOMPARE(diary->listCursor().recordCount(), 1);
+    const QString plans =
+        QStringLiteral("SELECT count(*) FROM TR WHERE PersonNr = %1 AND Art = 3").arg(ClubFixture::kAnna);
+    const QString planRows =
+        QStringLiteral("SELECT count(*) FROM TR_1 WHERE TrNr IN (SELECT TrNr FROM TR WHERE Art = 3)");
+    const int entries = count(db(), QStringLiteral("SELECT count(*) FROM TR"));
+    const int blockRows = count(db(), QStringLiteral("SELECT count(*) FROM TR_1"));
+    QCOMPARE(count(db(), planRows), 1);
+
+    m_messages->answer(yes);
+    chooseInOpenDialog(QStringLiteral("Plan"), QStringLiteral("Berg Anna"), false, ChoiceCoach);
+    form.action(QStringLiteral("miDelete"))->trigger();
+    QCOMPARE(m_messages->texts(Messages::Kind::Question), QStringList{EntryOperations::DeleteAllQuestion()});
+    QCOMPARE(m_messages->texts(Messages::Kind::Error), QStringList());
+    // Yes takes the plan with its block rows and nothing else; no keeps all.
+    QCOMPARE(count(db(), plans), yes ? 0 : 1);
+    QCOMPARE(count(db(), planRows), yes ? 0 : 1);
+    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TR")), yes ? entries - 1 : entries);
+    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TR_1")), yes ? blockRows - 1 : blockRows);
+    // The open diary lists what is left.
+    QCOMPARE(diary->listCursor().recordCount(), yes ? 0 : 1);
+}
+
+void TestDeleteCommand::readOnlyObjectIsRefused() {
+    // The coach may read Anna's protocols, not change them: the open dialog
+    // returns them read-only, and deleting them is refused before any question.
+    TMainForm form;
+    openForm(form);
+    const int entries = count(db(), QStringLiteral("SELECT count(*) FROM TR"));
+    const int blockRows = count(db(), QStringLiteral("SELECT count(*) FROM TR_1"));
+    m_messages->answer(true);
+    chooseInOpenDialog(QStringLiteral("Protokoll"), QStringLiteral("Berg Anna"), false, ChoiceCoach);
+    form.action(QStringLiteral("miDelete"))->trigger();
+    QCOMPARE(m_messages->texts(Messages::Kind::Question), QStringList());
+    const QStringList errors = m_messages->texts(Messages::Kind::Error);
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.front().startsWith(QStringLiteral("Sie dürfen \"Berg Anna")) &&
+                 errors.front().endsWith(QStringLiteral("\" nur lesen und daher nicht löschen.")),
+             qPrintable(errors.front()));
+    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TR")), entries);
+    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TR_1")), blockRows);
 }
 
 QTEST_MAIN(TestDeleteCommand)

@@ -106,6 +106,10 @@ private Q_SLOTS:
     void engineErrorKeepsEveryRow();
     void formWithoutRowDeletesNothing();
     void blockZeroIsRefused();
+    void readOnlyIsRefused_data() { kinds(); }
+    void readOnlyIsRefused();
+    void selectionOfNoFormNorPersonDeletesNoEntry_data();
+    void selectionOfNoFormNorPersonDeletesNoEntry();
     void lookupAndDetails();
 
 private:
@@ -454,6 +458,54 @@ void TestObjectDeletion::blockZeroIsRefused() {
              QStringList{QStringLiteral(
                  "Der Baustein \"Tagebucheintrag\" gehört zum Tagebuch und kann nicht gelöscht werden.")});
     QCOMPARE(snapshot(db()), before);
+}
+
+void TestObjectDeletion::readOnlyIsRefused() {
+    // What the open dialog returned read-only may be read, never deleted.
+    QFETCH(QString, name);
+    const auto before = snapshot(db());
+    m_messages->answer(true);
+    ProgressRecord progress;
+    ObjectDeletion deletion(db(), progress, ClubFixture::kCoach, ClubFixture::kJugend);
+    DeletionTarget t = target();
+    t.readOnly = true;
+    QVERIFY(!deletion.Run(t));
+    QCOMPARE(m_messages->texts(Messages::Kind::Question), QStringList());
+    QCOMPARE(m_messages->texts(Messages::Kind::Error), QStringList{ObjectDeletion::ReadOnlyText(name)});
+    QCOMPARE(snapshot(db()), before);
+    QCOMPARE(progress.done, 0);
+    QVERIFY(progress.closed);
+}
+
+void TestObjectDeletion::selectionOfNoFormNorPersonDeletesNoEntry_data() {
+    QTest::addColumn<int>("kind");
+    QTest::newRow("form 0") << int(KindForm);
+    QTest::newRow("person 0") << int(KindPersonOrGroup);
+}
+
+void TestObjectDeletion::selectionOfNoFormNorPersonDeletesNoEntry() {
+    // Entries without a form, person or author (the layout editor's
+    // provisional form 0 among them) are what a selection of "form 0" or
+    // "person 0" would take if it fell back to a plain comparison.
+    QFETCH(int, kind);
+    const int orphan =
+        m_club->addEntry(0, 2, QDateTime(QDate(2026, 2, 2), QTime(9, 0)), QStringLiteral("Vorlage"), 0, 0);
+    const int formZeroTr = m_club->addEntry(ClubFixture::kAnna, 1, QDateTime(QDate(2026, 2, 3), QTime(9, 0)),
+                                            QStringLiteral("Form 0"), ClubFixture::kCoach, 0);
+    const int entries = count(db(), QStringLiteral("SELECT count(*) FROM TR"));
+    m_messages->answer(true);
+    ProgressRecord progress;
+    ObjectDeletion deletion(db(), progress, ClubFixture::kCoach, ClubFixture::kJugend);
+    DeletionTarget t;
+    t.kind = kind;
+    t.key1 = kind == KindForm ? formZeroTr : 0;
+    t.key2 = ClubFixture::kSerial;
+    t.name = QStringLiteral("niemand");
+    QVERIFY(deletion.Run(t));
+    QCOMPARE(m_messages->texts(Messages::Kind::Error), QStringList());
+    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TR WHERE TrNr = %1").arg(orphan)), 1);
+    // Form 0 itself is only its dependants' key: its own TR row stays too.
+    QCOMPARE(count(db(), QStringLiteral("SELECT count(*) FROM TR")), entries);
 }
 
 void TestObjectDeletion::lookupAndDetails() {
