@@ -71,6 +71,13 @@ public:
     void miTable1Click();
     void miTrKz1Click();
     void miFilter2Click();
+    // "A&rbeitsbuch": the workbook link window for a new workbook.
+    void miAnalyse1Click();
+    // The workbook link window for a workbook (0: a new one); true when it
+    // ended with "&Fertig".
+    bool OpenWorkbookWindow(int analyseNr, bool readOnly);
+    // A diary's workbook menu: the workbook opened on the diary's documents.
+    void DiaryOpenWorkbook(TTrainingstagebuch &diary, int analyseNr);
     // "&Neuer Eintrag..." of a diary: the search dialog, then a copy of the chosen entry.
     void DiaryNewEntry(TTrainingstagebuch &diary);
     // A new diary window in the frame, with the entry view and the pick-list

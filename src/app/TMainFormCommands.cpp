@@ -122,8 +122,11 @@ void TMainForm::miOpen1Click() {
         changed = filter.exec() == QDialog::Accepted;
         break;
     }
+    case KindWorkbook:
+        changed = OpenWorkbookWindow(open.Key1(), open.ReadOnly());
+        break;
     default:
-        // The evaluations and the workbooks come with their own windows.
+        // The evaluations come with their own window.
         Messages::information(
             QStringLiteral("\"%1\" kann in dieser Version noch nicht geöffnet werden.").arg(open.Name()));
         break;
@@ -241,6 +244,7 @@ TTrainingstagebuch *TMainForm::CreateDiary() {
     diary->runEvaluation = [this](TTrainingstagebuch &d, int evaluationNr, const QString &title) {
         TAuswertung::OpenFromDiary(this, Engine::current()->dblog(), d, evaluationNr, title);
     };
+    diary->openWorkbook = [this](TTrainingstagebuch &d, int analyseNr) { DiaryOpenWorkbook(d, analyseNr); };
     diary->editFilter = [this](TTrainingstagebuch &d, int filterNr) {
         TFilter filter(filterNr, d.PersonNr, d.GruppenNr, QString(), false, this);
         filter.exec();

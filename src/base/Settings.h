@@ -14,6 +14,9 @@ struct Settings {
     bool Toolbar = true;
     QString PackCommand = QStringLiteral("pkzip");     // 120
     QString UnPackCommand = QStringLiteral("pkunzip"); // 120
+    // The spreadsheet program of the workbooks when the desktop associates
+    // none with the workbook's type; read as a desktop Exec line.
+    QString Tabellenprogramm; // 120
     // Club
     QString Kuerzel = QStringLiteral("VSK"); // 3
     QString Wappen;                          // 120
