@@ -71,6 +71,12 @@ public:
     void miTable1Click();
     void miTrKz1Click();
     void miFilter2Click();
+    // "&Daten einlesen.." and "Backup...": the exchange window in its import
+    // and backup modes.
+    void miExcange1Click();
+    void miBackup1Click();
+    // "&Daten exportieren..." of a diary: its entries into an exchange archive.
+    void DiaryExportData(TTrainingstagebuch &diary);
     // "&Neuer Eintrag..." of a diary: the search dialog, then a copy of the chosen entry.
     void DiaryNewEntry(TTrainingstagebuch &diary);
     // A new diary window in the frame, with the entry view and the pick-list

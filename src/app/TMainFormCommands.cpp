@@ -237,6 +237,7 @@ TTrainingstagebuch *TMainForm::CreateDiary() {
             Messages::error(e.message());
         }
     };
+    diary->exportData = [this](TTrainingstagebuch &d) { DiaryExportData(d); };
     diary->editFilter = [this](TTrainingstagebuch &d, int filterNr) {
         TFilter filter(filterNr, d.PersonNr, d.GruppenNr, QString(), false, this);
         filter.exec();
