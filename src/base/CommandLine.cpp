@@ -63,6 +63,15 @@ CommandLine parseCommandLine(const QStringList &args) {
                 cl.comparePerson = n;
             else
                 cl.compareKind = n;
+        } else if (a == QLatin1String("--backup") || a == QLatin1String("--export") || a == QLatin1String("--import")) {
+            QString v;
+            if (!takeValue(&v) || v.trimmed().isEmpty()) {
+                cl.error = QStringLiteral("Die Option %1 verlangt den Namen eines Archivs.").arg(a);
+                return cl;
+            }
+            (a == QLatin1String("--backup")   ? cl.backup
+             : a == QLatin1String("--export") ? cl.exportArchive
+                                              : cl.importArchive) = v;
         } else if (a == QLatin1String("--init") && !hasInline) {
             cl.init = true;
         } else if (a == QLatin1String("--version") && !hasInline) {
@@ -79,7 +88,16 @@ CommandLine parseCommandLine(const QStringList &args) {
             return cl;
         }
     }
-    if (cl.evaluate == 0 && (cl.person || cl.kind || cl.comparePerson || cl.compareKind)) {
+    const int commands =
+        (cl.evaluate != 0) + !cl.backup.isEmpty() + !cl.exportArchive.isEmpty() + !cl.importArchive.isEmpty();
+    if (commands > 1) {
+        cl.error = QStringLiteral("Die Optionen --evaluate, --backup, --export und --import schließen einander aus.");
+    } else if (!cl.exportArchive.isEmpty() && (cl.kind || cl.comparePerson || cl.compareKind)) {
+        cl.error = QStringLiteral("Zu --export gehört nur --person P.");
+    } else if (!cl.exportArchive.isEmpty()) {
+        if (cl.person == 0)
+            cl.error = QStringLiteral("Zu --export gehört --person P.");
+    } else if (cl.evaluate == 0 && (cl.person || cl.kind || cl.comparePerson || cl.compareKind)) {
         cl.error = QStringLiteral("Die Optionen --person, --kind, --compare-person und --compare-kind gehören zu "
                                   "--evaluate.");
     } else if (cl.evaluate != 0 && (cl.person == 0 || cl.kind == 0)) {
@@ -101,6 +119,12 @@ QString commandLineHelp() {
                           "                    Auswertung NR für die Dokumente der Person P (Art K, z.B. 2\n"
                           "                    Protokoll, 3 Plan) ausführen, wahlweise verglichen mit P2/K2;\n"
                           "                    das Ergebnis geht als Text mit Tabulatoren auf die Standardausgabe\n"
+                          "  --backup ARCHIV   das Datenverzeichnis in das Archiv sichern (ein vorhandenes\n"
+                          "                    Archiv wird ersetzt)\n"
+                          "  --export ARCHIV --person P\n"
+                          "                    die Protokolle der Person P mit allem, was dazugehört, in das\n"
+                          "                    Archiv exportieren (ein vorhandenes Archiv wird ersetzt)\n"
+                          "  --import ARCHIV   das Archiv einlesen und alle Daten importieren\n"
                           "  --version         Version ausgeben\n"
                           "  --help            diese Hilfe\n");
 }

@@ -21,8 +21,14 @@ struct CommandLine {
     int kind = 0;
     int comparePerson = 0;
     int compareKind = 0; // 0: no comparison
-    QStringList rest;    // arguments handed on to Qt
-    QString error;       // German message when the arguments are bad
+    // Without windows, for scheduled jobs: --backup ARCHIVE, --export ARCHIVE
+    // --person P (P's protocols), --import ARCHIVE (read, then import all).
+    QString backup;
+    QString exportArchive;
+    QString importArchive;
+    bool exchange() const { return !backup.isEmpty() || !exportArchive.isEmpty() || !importArchive.isEmpty(); }
+    QStringList rest; // arguments handed on to Qt
+    QString error;    // German message when the arguments are bad
 };
 
 // Parses the program's arguments (without the program name).

@@ -14,6 +14,7 @@ struct Settings {
     bool Toolbar = true;
     QString PackCommand = QStringLiteral("pkzip");     // 120
     QString UnPackCommand = QStringLiteral("pkunzip"); // 120
+    QString Hotline;                                   // 40, the support telephone number
     // Club
     QString Kuerzel = QStringLiteral("VSK"); // 3
     QString Wappen;                          // 120
