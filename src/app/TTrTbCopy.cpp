@@ -1,5 +1,6 @@
 #include "app/TTrTbCopy.h"
 
+#include "app/ExchangeRun.h"
 #include "base/Errors.h"
 #include "base/Messages.h"
 #include "exchange/ExchangeExport.h"
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <array>
 
 namespace velmora {
 
@@ -50,10 +52,9 @@ TTrTbCopy::TTrTbCopy(int mode, int personNr, int trainerNr, int gruppenNr, Progr
     connect(m_btnImport, &QPushButton::clicked, this, &TTrTbCopy::btnImportClick);
     connect(m_btnClose, &QPushButton::clicked, this, &QDialog::reject);
 
-    // The reading of an archive and the import come with the import of the
-    // data exchange; until then both commands stay off rather than pretend.
-    m_btnDiskette->setEnabled(false);
-    m_btnImport->setEnabled(false);
+    // An import writes: not into a write-protected database.
+    if (Engine *engine = Engine::current(); !engine || engine->dblog().isReadOnly())
+        m_btnImport->setEnabled(false);
     resize(480, 120);
 }
 
@@ -126,8 +127,33 @@ bool TTrTbCopy::Backup() {
     return false;
 }
 
-void TTrTbCopy::btnDisketteClick() {}
+void TTrTbCopy::btnDisketteClick() {
+    const QString archive = AskArchive(this, false, QStringLiteral("Diskette einlesen"));
+    if (archive.isEmpty())
+        return;
+    m_archive = archive;
+    m_txtDatei->setText(archive);
+    try {
+        ReadExchangeArchive(*Engine::current(), progress(), archive);
+    } catch (const VelmoraError &e) {
+        Messages::error(e.message());
+    }
+}
 
-void TTrTbCopy::btnImportClick() {}
+void TTrTbCopy::btnImportClick() {
+    const std::array<QPushButton *, 3> buttons{m_btnDiskette, m_btnImport, m_btnClose};
+    for (QPushButton *b : buttons)
+        b->setEnabled(false);
+    try {
+        RunImport(*Engine::current(), progress(), m_personNr, m_gruppenNr, refreshData);
+    } catch (const VelmoraError &e) {
+        // Nothing was imported: the coach may read another archive or close.
+        Messages::error(e.message());
+        for (QPushButton *b : buttons)
+            b->setEnabled(true);
+        return;
+    }
+    accept();
+}
 
 } // namespace velmora

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <functional>
 
 class QLineEdit;
 class QPushButton;
@@ -42,6 +43,10 @@ public:
     // Mode 1.
     void btnDisketteClick();
     void btnImportClick();
+
+    // Lets the caller read its data again after an import (the step
+    // "Datenbank aktualisieren").
+    std::function<void()> refreshData;
 
     // The archive chosen last (shown in the window in mode 1).
     QString archivePath() const;

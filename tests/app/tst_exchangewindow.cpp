@@ -15,6 +15,7 @@
 #include "store/Database.h"
 #include "store/Engine.h"
 #include "support/ClubFixture.h"
+#include "support/ExchangeFixture.h"
 #include "support/FileDialog.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
@@ -108,6 +109,8 @@ private Q_SLOTS:
     void exchangeDirectoryIsTheDataDirectory_data();
     void exchangeDirectoryIsTheDataDirectory();
     void importWindowFromTheMenu();
+    void roundTripBetweenTwoInstallations();
+    void damagedArchiveChangesNothing();
     void wizardDiskButtons();
 
 private:
@@ -359,6 +362,120 @@ void TestExchangeWindow::importWindowFromTheMenu() {
     QVERIFY(shown);
     // The windows were closed before the import window opened.
     QVERIFY(m_main->mdiArea()->subWindowList().isEmpty());
+}
+
+void TestExchangeWindow::roundTripBetweenTwoInstallations() {
+    m_main.reset();
+    // The receiver has eight blocks of its own; the sender's "Lauf" (TR_3)
+    // and "Kraft" (TR_4) are new there.
+    TempInstallation five(5);
+    ExchangeClub receiver(five.db(), 5, 8);
+    TempInstallation three(3);
+    ExchangeClub sender(three.db(), 3, 2);
+    sender.addEntry(2, QDate(2026, 1, 5), QStringLiteral("Intervalle"), 3);
+    sender.addEntry(2, QDate(2026, 1, 7), QStringLiteral("Dauerlauf"), 2);
+    sender.addEntry(3, QDate(2026, 1, 9), QStringLiteral("Plan"), 1);
+    const QString archive = m_out->filePath(QStringLiteral("TRDATEN.ZIP"));
+
+    // Installation 3: the athlete's protocols from her diary's "&Daten exportieren...".
+    Engine::setCurrent(&three.engine());
+    settings().SerienNr = 3;
+    LoadFormElementCache(three.db(), nullptr);
+    RebuildDocumentList(three.db(), nullptr, sender.coach, 0);
+    {
+        TMainForm main(&m_progress);
+        main.ApplyLogin(sender.coach);
+        main.show();
+        TTrainingstagebuch *diary = main.CreateDiary();
+        diary->PersonNr = sender.athlete;
+        diary->Name = QStringLiteral("Athlet3");
+        diary->TrainerNr = sender.coach;
+        diary->User = sender.coach;
+        diary->KindCode = 2;
+        diary->initialise(false);
+        diary->show();
+        main.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(diary->parentWidget()));
+        answerFileDialog(archive);
+        main.action(QStringLiteral("miExport0"))->trigger();
+    }
+    QVERIFY2(m_messages->texts().isEmpty(), qPrintable(m_messages->texts().join(QLatin1Char('|'))));
+    QVERIFY(QFileInfo(archive).isFile());
+
+    // Installation 5: "&Daten einlesen..", "&Diskette einlesen", "alle Daten &importieren".
+    Engine::setCurrent(&five.engine());
+    settings().SerienNr = 5;
+    LoadFormElementCache(five.db(), nullptr);
+    RebuildDocumentList(five.db(), nullptr, receiver.coach, 0);
+    TMainForm main(&m_progress);
+    main.ApplyLogin(receiver.coach);
+    main.show();
+    FileDialogSeen seen;
+    QString shownPath;
+    bool closedAfterImport = false;
+    whenShown<TTrTbCopy>([&](TTrTbCopy &w) {
+        answerFileDialog(archive, &seen);
+        QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btnDiskette")), Qt::LeftButton);
+        shownPath = w.findChild<QLineEdit *>(QStringLiteral("txtDatei"))->text();
+        QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btnImport")), Qt::LeftButton);
+        closedAfterImport = !w.isVisible() && w.result() == QDialog::Accepted;
+    });
+    main.action(QStringLiteral("miExcange1"))->trigger();
+    QVERIFY2(m_messages->texts().isEmpty(), qPrintable(m_messages->texts().join(QLatin1Char('|'))));
+
+    // The open dialog: an existing zipped archive, "TRDATEN.ZIP" proposed.
+    QVERIFY(seen.shown);
+    QVERIFY(seen.nonNative);
+    QCOMPARE(seen.acceptMode, QFileDialog::AcceptOpen);
+    QCOMPARE(seen.fileMode, QFileDialog::ExistingFile);
+    QCOMPARE(seen.proposedName, QStringLiteral("TRDATEN.ZIP"));
+    QCOMPARE(seen.nameFilters, QStringList{QStringLiteral("gezippte Daten (*.ZIP)")});
+    QCOMPARE(shownPath, archive);
+    QVERIFY(closedAfterImport);
+
+    // The protocols arrived with their block rows, in tables of their own here;
+    // the plan stayed behind; the receiver's own blocks are untouched.
+    Database &db5 = five.db();
+    QCOMPARE(Count(db5, QStringLiteral("select count(*) from TR where SerienNr = 3 and Art = 2")), 2);
+    QCOMPARE(Count(db5, QStringLiteral("select count(*) from TR where SerienNr = 3 and Art = 3")), 0);
+    QCOMPARE(Count(db5, QStringLiteral("select count(*) from TR where SerienNr = 3 and Art = 1")), 1);
+    QCOMPARE(Count(db5, QStringLiteral("select count(*) from PERSON where PersonNr = %1").arg(sender.athlete)), 1);
+    QCOMPARE(column(db5, QStringLiteral("select Filename from TRTABLE where TableNr = %1").arg(sender.lauf)),
+             QStringList{QStringLiteral("TR_9")});
+    QCOMPARE(column(db5, QStringLiteral("select Filename from TRTABLE where TableNr = %1").arg(sender.kraft)),
+             QStringList{QStringLiteral("TR_10")});
+    QCOMPARE(column(db5, QStringLiteral("select Notiz from TR_9 where SerienNr = 3 order by TrNr, \"Order\"")),
+             (QStringList{"Intervalle/0", "Intervalle/1", "Intervalle/2", "Dauerlauf/0", "Dauerlauf/1"}));
+    QCOMPARE(Count(db5, QStringLiteral("select count(*) from TR_10 where SerienNr = 3")), 2);
+    QCOMPARE(Count(db5, QStringLiteral("select count(*) from TR_3")), 0);
+    QCOMPARE(Count(db5, QStringLiteral("select count(*) from FILTER where FilterNr = %1").arg(sender.filter)), 1);
+}
+
+void TestExchangeWindow::damagedArchiveChangesNothing() {
+    const QString archive = m_out->filePath(QStringLiteral("KAPUTT.ZIP"));
+    touch(archive, "PK\x03\x04 not really an archive");
+    touch(exchangeDir() + QStringLiteral("/last.set"));
+    const QByteArray before = Fingerprint(db());
+    QStringList afterRead, afterImport;
+    bool stillOpen = false, buttonsBack = false;
+    whenShown<TTrTbCopy>([&](TTrTbCopy &w) {
+        answerFileDialog(archive);
+        QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btnDiskette")), Qt::LeftButton);
+        afterRead = m_messages->texts();
+        m_messages->clear();
+        auto *import = w.findChild<QPushButton *>(QStringLiteral("btnImport"));
+        QTest::mouseClick(import, Qt::LeftButton);
+        afterImport = m_messages->texts();
+        stillOpen = w.isVisible();
+        buttonsBack = import->isEnabled() && w.findChild<QPushButton *>(QStringLiteral("btnDiskette"))->isEnabled() &&
+                      w.findChild<QPushButton *>(QStringLiteral("btnClose"))->isEnabled();
+    });
+    item("miExcange1")->trigger();
+    QCOMPARE(afterRead, QStringList{QStringLiteral("Kopiervorgang fehlgeschlagen")});
+    // The exchange directory was emptied for the archive: there is no set to import.
+    QCOMPARE(afterImport, QStringList{QStringLiteral("Es sind keine Datenfiles vorhanden")});
+    QVERIFY(stillOpen);
+    QVERIFY(buttonsBack);
+    QCOMPARE(Fingerprint(db()), before);
 }
 
 void TestExchangeWindow::wizardDiskButtons() {
