@@ -104,6 +104,7 @@ private Q_SLOTS:
     void cancelledDialogWritesNothing();
     void exportFromAProtocolDiary_data();
     void exportFromAProtocolDiary();
+    void exportFromAFormsBlankEntry();
     void missingPacker_data();
     void missingPacker();
     void exchangeDirectoryIsTheDataDirectory_data();
@@ -293,6 +294,26 @@ void TestExchangeWindow::exportFromAProtocolDiary() {
              (QStringList{"2/0", "2/1", "3/0", "4/0"}));
     QCOMPARE(column(set, QStringLiteral("select PersonNr from PERSON order by 1")),
              (QStringList{QString::number(C::kCoach), QString::number(C::kAnna)}));
+}
+
+void TestExchangeWindow::exportFromAFormsBlankEntry() {
+    // The blank entry of a form lists nothing; its own key chooses what goes.
+    m_main->OpenFormFillIn(C::kSerial, 1, QStringLiteral("Laufprotokoll"), false);
+    auto *diary = qobject_cast<TTrainingstagebuch *>(m_main->mdiArea()->currentSubWindow()->widget());
+    QVERIFY(diary && diary->Single);
+    const QString archive = m_out->filePath(QStringLiteral("FORMULAR.ZIP"));
+    answerFileDialog(archive);
+    item("miExport0")->trigger();
+    QVERIFY2(m_messages->texts().isEmpty(), qPrintable(m_messages->texts().join(QLatin1Char('|'))));
+    QVERIFY(QDir(m_out->path()).mkdir(QStringLiteral("set")));
+    const QString setDir = m_out->filePath(QStringLiteral("set"));
+    QCOMPARE(run(QStringLiteral(PKUNZIP_BINARY), {archive}, setDir), 0);
+    Database set(QStringLiteral("SET"), setDir, false);
+    QCOMPARE(column(set, QStringLiteral("select Art || '/' || TrNr from TR order by TrNr")), QStringList{"1/1"});
+    QCOMPARE(column(set, QStringLiteral("select TableNr from TRTABLE order by 1")),
+             (QStringList{QStringLiteral("0"), QString::number(C::kBlock)}));
+    // Only the form's own rows (its default values) go with it, no entry's.
+    QCOMPARE(column(set, QStringLiteral("select count(*) from TR_1 where TrNr <> 1")), QStringList{"0"});
 }
 
 void TestExchangeWindow::missingPacker_data() {
