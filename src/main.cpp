@@ -1,5 +1,6 @@
 // The program: the command line, the installation, then the start-up
 // sequence that ends in the main window (class TMainForm).
+#include "app/ExchangeRun.h"
 #include "app/Installation.h"
 #include "app/ProgramStart.h"
 #include "base/CommandLine.h"
@@ -49,9 +50,9 @@ int main(int argc, char **argv) {
 
     // The application exists before the installation is checked, so that a
     // coach who started the program from a desktop icon sees why it ends.
-    // --init and --evaluate run without windows (for scripts and scheduled
-    // jobs) and report on standard error only.
-    const bool windowless = cl.init || cl.evaluate != 0 || !cl.printPdf.isEmpty();
+    // --init, --evaluate, --print-pdf and the exchange commands run without
+    // windows (for scripts and scheduled jobs) and report on standard error only.
+    const bool windowless = cl.init || cl.evaluate != 0 || !cl.printPdf.isEmpty() || cl.exchange();
     std::optional<QApplication> app;
     // --print-pdf needs fonts, not a screen: the offscreen platform serves a
     // scheduled job on a machine without a display.
@@ -60,6 +61,7 @@ int main(int argc, char **argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         printApp.emplace(argc, argv);
     }
+    std::optional<QCoreApplication> coreApp;
     QTranslator qtTranslator;
     TMessageBoxes boxes;
     if (!windowless) {
@@ -112,6 +114,19 @@ int main(int argc, char **argv) {
             error = e.message();
         }
         return rc == 0 ? 0 : fail(error);
+    }
+    if (cl.exchange()) {
+        // The packers are found next to the program and the settings name them.
+        coreApp.emplace(argc, argv);
+        Engine::setCurrent(&installation.engine());
+        InitPaths(QCoreApplication::applicationFilePath(), installation.configDir(),
+                  installation.engine().path(QString::fromLatin1(Engine::kDblog)),
+                  installation.engine().path(QString::fromLatin1(Engine::kDblogCopy)));
+        SetSettingsPath(installation.settingsPath());
+        ReadSettings();
+        const int rc = RunExchangeCommand(cl, installation.engine());
+        Engine::setCurrent(nullptr);
+        return rc;
     }
 
     Engine::setCurrent(&installation.engine());

@@ -165,8 +165,12 @@ void TMainForm::buildMenus() {
             QStringLiteral("Druckt den Inhalt des aktuellen Fensters aus"), false);
     file->addSeparator();
     addItem(file, "miExport0", QStringLiteral("&Daten exportieren..."), QString(), false);
-    addItem(file, "miExcange1", QStringLiteral("&Daten einlesen.."), QString(), false);
-    addItem(file, "miBackup1", QStringLiteral("Backup..."), QString(), false);
+    bindDefault(addItem(file, "miExcange1", QStringLiteral("&Daten einlesen.."), QString(), true),
+                [this] { miExcange1Click(); });
+    bindDefault(addItem(file, "miBackup1", QStringLiteral("Backup..."), QString(), true), [this] { miBackup1Click(); });
+    // An import writes; a backup only reads, and serves a write-protected database as well.
+    if (Engine *engine = Engine::current(); engine && engine->dblog().isReadOnly())
+        action(QStringLiteral("miExcange1"))->setEnabled(false);
     file->addSeparator();
     bindDefault(addItem(file, "miExit1", QStringLiteral("&Beenden"), QStringLiteral("Beendet das Programm"), true),
                 [this] { close(); });

@@ -78,6 +78,12 @@ public:
     bool OpenWorkbookWindow(int analyseNr, bool readOnly);
     // A diary's workbook menu: the workbook opened on the diary's documents.
     void DiaryOpenWorkbook(TTrainingstagebuch &diary, int analyseNr);
+    // "&Daten einlesen.." and "Backup...": the exchange window in its import
+    // and backup modes.
+    void miExcange1Click();
+    void miBackup1Click();
+    // "&Daten exportieren..." of a diary: its entries into an exchange archive.
+    void DiaryExportData(TTrainingstagebuch &diary);
     // "&Neuer Eintrag..." of a diary: the search dialog, then a copy of the chosen entry.
     void DiaryNewEntry(TTrainingstagebuch &diary);
     // A new diary window in the frame, with the entry view and the pick-list

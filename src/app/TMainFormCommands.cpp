@@ -245,6 +245,7 @@ TTrainingstagebuch *TMainForm::CreateDiary() {
         TAuswertung::OpenFromDiary(this, Engine::current()->dblog(), d, evaluationNr, title);
     };
     diary->openWorkbook = [this](TTrainingstagebuch &d, int analyseNr) { DiaryOpenWorkbook(d, analyseNr); };
+    diary->exportData = [this](TTrainingstagebuch &d) { DiaryExportData(d); };
     diary->editFilter = [this](TTrainingstagebuch &d, int filterNr) {
         TFilter filter(filterNr, d.PersonNr, d.GruppenNr, QString(), false, this);
         filter.exec();

@@ -1,6 +1,7 @@
 #include "app/TStartUp.h"
 
 #include "app/Installation.h"
+#include "app/TTrTbCopy.h"
 #include "base/Messages.h"
 #include "base/Paths.h"
 #include "base/RegFile.h"
@@ -132,9 +133,8 @@ TStartUp::TStartUp(QWidget *parent) : QDialog(parent) {
         QStringLiteral("Datendiskette"), QStringLiteral("   Die Datendiskette erstellen"),
         {QStringLiteral("   Um bereits existierende Daten per Diskette einzuspielen oder für Ihre Sportler eine"),
          QStringLiteral("   Datendiskette zu erstellen. ")});
-    // The exchange window arrives with the data exchange; until then the
-    // disk buttons stay off.
-    QPushButton *backup = button(p5, "btnBackup", QStringLiteral("&Datendiskeette erstellen"), false);
+    QPushButton *backup = button(p5, "btnBackup", QStringLiteral("&Datendiskeette erstellen"));
+    connect(backup, &QPushButton::clicked, this, &TStartUp::btnBackupClick);
     static_cast<QVBoxLayout *>(p5->layout())->insertWidget(p5->layout()->count() - 1, backup, 0, Qt::AlignLeft);
 
     // Bottom rows: help (always off), Abbruch (only on the first page) and the page's way on.
@@ -157,7 +157,9 @@ TStartUp::TStartUp(QWidget *parent) : QDialog(parent) {
                                      QStringLiteral("Abbruch"), index == 0);
         QPushButton *on = button(b.page, b.name, b.caption);
         if (index == 0) {
-            QPushButton *import = button(b.page, "btnImport", QStringLiteral("&Daten übernehmen"), false);
+            // An import writes: not into a write-protected database.
+            QPushButton *import = button(b.page, "btnImport", QStringLiteral("&Daten übernehmen"), !db().isReadOnly());
+            connect(import, &QPushButton::clicked, this, &TStartUp::btnImportClick);
             row->addWidget(import);
         }
         row->addStretch();
@@ -328,6 +330,16 @@ void TStartUp::btnSportlerAnfuegenClick() {
 void TStartUp::btnWeiter4Click() {
     WriteStartupLevel(4);
     goTo(4);
+}
+
+void TStartUp::btnImportClick() {
+    TTrTbCopy copy(TTrTbCopy::ModeImport, m_coachNr, m_coachNr, 0, nullptr, this);
+    copy.exec();
+}
+
+void TStartUp::btnBackupClick() {
+    TTrTbCopy copy(TTrTbCopy::ModeBackup, m_coachNr, m_coachNr, 0, nullptr, this);
+    copy.Execute();
 }
 
 void TStartUp::btnFertigClick() {

@@ -27,6 +27,8 @@ public:
 
     // Page "Willkommen"
     void btnWeiter1Click();
+    // "&Daten übernehmen": the exchange window in its import mode.
+    void btnImportClick();
     // Page "Trainer"
     void btnEingebenClick();
     void btnSuchenClick();
@@ -39,6 +41,8 @@ public:
     void btnWeiter4Click();
     // Page "Datendiskette"
     void btnFertigClick();
+    // "&Datendiskeette erstellen": the backup of the exchange window.
+    void btnBackupClick();
 
     // The coach chosen by the card or the login window; shows the name.
     void setCoach(int personNr);

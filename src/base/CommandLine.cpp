@@ -81,6 +81,15 @@ CommandLine parseCommandLine(const QStringList &args) {
                 return cl;
             }
             (a == QLatin1String("--from") ? cl.from : cl.to) = *date;
+        } else if (a == QLatin1String("--backup") || a == QLatin1String("--export") || a == QLatin1String("--import")) {
+            QString v;
+            if (!takeValue(&v) || v.trimmed().isEmpty()) {
+                cl.error = QStringLiteral("Die Option %1 verlangt den Namen eines Archivs.").arg(a);
+                return cl;
+            }
+            (a == QLatin1String("--backup")   ? cl.backup
+             : a == QLatin1String("--export") ? cl.exportArchive
+                                              : cl.importArchive) = v;
         } else if (a == QLatin1String("--init") && !hasInline) {
             cl.init = true;
         } else if (a == QLatin1String("--version") && !hasInline) {
@@ -98,14 +107,22 @@ CommandLine parseCommandLine(const QStringList &args) {
         }
     }
     const bool printing = !cl.printPdf.isEmpty();
-    if (printing && cl.evaluate != 0) {
-        cl.error = QStringLiteral("--print-pdf und --evaluate lassen sich nicht zusammen aufrufen.");
+    const int commands = (cl.evaluate != 0) + printing + !cl.backup.isEmpty() + !cl.exportArchive.isEmpty() +
+                         !cl.importArchive.isEmpty();
+    if (commands > 1) {
+        cl.error = QStringLiteral(
+            "Die Optionen --evaluate, --print-pdf, --backup, --export und --import schließen einander aus.");
     } else if (printing && (cl.person == 0 || cl.kind == 0)) {
         cl.error = QStringLiteral("Zu --print-pdf gehören --person P und --kind K.");
     } else if (printing && (cl.comparePerson || cl.compareKind)) {
         cl.error = QStringLiteral("--compare-person und --compare-kind gehören zu --evaluate.");
     } else if (!printing && (cl.from.isValid() || cl.to.isValid())) {
         cl.error = QStringLiteral("Die Optionen --from und --to gehören zu --print-pdf.");
+    } else if (!cl.exportArchive.isEmpty() && (cl.kind || cl.comparePerson || cl.compareKind)) {
+        cl.error = QStringLiteral("Zu --export gehört nur --person P.");
+    } else if (!cl.exportArchive.isEmpty()) {
+        if (cl.person == 0)
+            cl.error = QStringLiteral("Zu --export gehört --person P.");
     } else if (!printing && cl.evaluate == 0 && (cl.person || cl.kind || cl.comparePerson || cl.compareKind)) {
         cl.error = QStringLiteral("Die Optionen --person, --kind, --compare-person und --compare-kind gehören zu "
                                   "--evaluate.");
@@ -131,6 +148,12 @@ QString commandLineHelp() {
                           "  --print-pdf FILE --person P --kind K [--from DATUM] [--to DATUM]\n"
                           "                    das Tagebuch der Person P (Art K: 2 Protokoll, 3 Plan) mit den\n"
                           "                    gespeicherten Druckeinstellungen als PDF-Datei FILE drucken\n"
+                          "  --backup ARCHIV   das Datenverzeichnis in das Archiv sichern (ein vorhandenes\n"
+                          "                    Archiv wird ersetzt)\n"
+                          "  --export ARCHIV --person P\n"
+                          "                    die Protokolle der Person P mit allem, was dazugehört, in das\n"
+                          "                    Archiv exportieren (ein vorhandenes Archiv wird ersetzt)\n"
+                          "  --import ARCHIV   das Archiv einlesen und alle Daten importieren\n"
                           "  --version         Version ausgeben\n"
                           "  --help            diese Hilfe\n");
 }

@@ -26,6 +26,12 @@ struct CommandLine {
     // diary of person P as a PDF file, without windows.
     QString printPdf; // empty: not asked for
     QDate from, to;   // null: an open end
+    // Without windows, for scheduled jobs: --backup ARCHIVE, --export ARCHIVE
+    // --person P (P's protocols), --import ARCHIVE (read, then import all).
+    QString backup;
+    QString exportArchive;
+    QString importArchive;
+    bool exchange() const { return !backup.isEmpty() || !exportArchive.isEmpty() || !importArchive.isEmpty(); }
     QStringList rest; // arguments handed on to Qt
     QString error;    // German message when the arguments are bad
 };

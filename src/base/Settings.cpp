@@ -64,6 +64,7 @@ bool ReadSettings() {
     readText(s, "Allgemeines/PackCommand", v.PackCommand, 120);
     readText(s, "Allgemeines/UnPackCommand", v.UnPackCommand, 120);
     readText(s, "Allgemeines/Tabellenprogramm", v.Tabellenprogramm, 120);
+    readText(s, "Allgemeines/Hotline", v.Hotline, 40);
     readText(s, "Club/Kuerzel", v.Kuerzel, 3);
     readText(s, "Club/Wappen", v.Wappen, 120);
     v.Name = v.ProgName.left(50);

@@ -17,6 +17,7 @@ struct Settings {
     // The spreadsheet program of the workbooks when the desktop associates
     // none with the workbook's type; read as a desktop Exec line.
     QString Tabellenprogramm; // 120
+    QString Hotline;          // 40, the support telephone number
     // Club
     QString Kuerzel = QStringLiteral("VSK"); // 3
     QString Wappen;                          // 120

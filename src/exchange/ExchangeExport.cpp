@@ -115,8 +115,11 @@ void ExchangeExport::CheckArchivePath(const QString &archive) {
 }
 
 QStringList ExchangeExport::packCommand() const {
-    QStringList parts =
-        m_packProgram.isEmpty() ? QProcess::splitCommand(settings().PackCommand) : QStringList{m_packProgram};
+    return ProgramCommand(m_packProgram.isEmpty() ? QProcess::splitCommand(settings().PackCommand)
+                                                  : QStringList{m_packProgram});
+}
+
+QStringList ExchangeExport::ProgramCommand(QStringList parts) {
     if (parts.isEmpty())
         return {QString()};
     const QString program = parts.first();
@@ -165,9 +168,9 @@ void ExchangeExport::pack(const QString &archive, const QStringList &files) {
     }
 }
 
-void ExchangeExport::emptyExchangeDirectory() {
-    m_engine.closeDatabase(QString::fromLatin1(Engine::kDblogCopy));
-    QDir dir(exchangeDir());
+void ExchangeExport::EmptyExchangeDirectory(Engine &engine) {
+    engine.closeDatabase(QString::fromLatin1(Engine::kDblogCopy));
+    QDir dir(engine.path(QString::fromLatin1(Engine::kDblogCopy)));
     if (!dir.exists() && !dir.mkpath(QStringLiteral(".")))
         throw VelmoraError(ExchangeMessages::kCopyFailed);
     const auto entries = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -190,7 +193,7 @@ bool ExchangeExport::exportSelection(const QStringList &selection, const QString
     m_progress.ResetSteps();
     m_progress.AddStep(ExchangeMessages::kExportStep);
     m_progress.ShowProgress();
-    emptyExchangeDirectory();
+    EmptyExchangeDirectory(m_engine);
     copyExchangeSet(selection);
     m_progress.StepDone();
 
@@ -318,7 +321,7 @@ void ExchangeExport::backup(const QString &archive) {
     m_progress.ResetSteps();
     m_progress.AddStep(ExchangeMessages::kBackupStep);
     m_progress.ShowProgress();
-    emptyExchangeDirectory();
+    EmptyExchangeDirectory(m_engine);
 
     // The live file may have commits in its write-ahead log or a writer at
     // work: the backup takes the engine's consistent snapshot instead.

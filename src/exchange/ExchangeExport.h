@@ -54,11 +54,18 @@ public:
     // The fifteen fixed tables of an exchange set.
     static const QStringList &ExchangeTables();
 
+    // A pack or unpack command (program and leading arguments, as split
+    // from the setting) as it will be started: a program named without a
+    // directory is looked for next to the program, never on the search
+    // path; the program is empty when it cannot be found.
+    static QStringList ProgramCommand(QStringList parts);
+    // Closes the exchange database and deletes every file of its directory
+    // (created when missing); "Kopiervorgang fehlgeschlagen" when it cannot.
+    static void EmptyExchangeDirectory(Engine &engine);
+
 private:
     QString dataDir() const;
     QString exchangeDir() const;
-    // Closes the exchange database and deletes every file of its directory.
-    void emptyExchangeDirectory();
     void copyExchangeSet(const QStringList &selection);
     void pack(const QString &archive, const QStringList &files);
 

@@ -126,9 +126,12 @@ void TestMainForm::menuItems_data() {
     QTest::newRow("print") << "miPrint1"
                            << "&Drucken..."
                            << "" << false << "Druckt den Inhalt des aktuellen Fensters aus";
-    QTest::newRow("import, later") << "miExcange1"
-                                   << "&Daten einlesen.."
-                                   << "" << false << "";
+    QTest::newRow("import") << "miExcange1"
+                            << "&Daten einlesen.."
+                            << "" << true << "";
+    QTest::newRow("backup") << "miBackup1"
+                            << "Backup..."
+                            << "" << true << "";
     QTest::newRow("exit") << "miExit1"
                           << "&Beenden"
                           << "" << true << "Beendet das Programm";

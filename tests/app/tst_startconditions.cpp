@@ -131,12 +131,14 @@ void TestStartConditions::writeProtectedDatabaseOpensReadOnly() {
     // Nothing new can be made: the menu items and their tool bar copies are off.
     {
         TMainForm form(&start.aboutBox());
-        for (const char *name : {"miSportler1", "miTable1", "miTrKz1", "miFilter2", "miAnalyse1", "tbSportler", "tbFilter",
-                                 "tbAnalyse"}) {
+        for (const char *name : {"miSportler1", "miTable1", "miTrKz1", "miFilter2", "miAnalyse1", "tbSportler",
+                                 "tbFilter", "tbAnalyse", "miExcange1"}) {
             auto *item = form.findChild<QAction *>(QLatin1String(name));
             QVERIFY2(item && !item->isEnabled(), name);
         }
         QVERIFY(form.findChild<QAction *>(QStringLiteral("miOpen1"))->isEnabled());
+        // A backup only reads.
+        QVERIFY(form.findChild<QAction *>(QStringLiteral("miBackup1"))->isEnabled());
     }
     QCOMPARE(messages.texts().size(), 1);
     Engine::setCurrent(nullptr);

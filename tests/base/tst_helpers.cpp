@@ -131,6 +131,7 @@ void TestHelpers::settingsDefaults() {
     QVERIFY(s.Toolbar);
     QCOMPARE(s.PackCommand, QStringLiteral("pkzip"));
     QCOMPARE(s.UnPackCommand, QStringLiteral("pkunzip"));
+    QVERIFY(s.Hotline.isEmpty()); // no support number is ever made up
     QCOMPARE(s.Level, 1);
     QCOMPARE(s.reg, 1);
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("5.3.ini")))); // reading writes nothing
