@@ -121,8 +121,12 @@ void TMainForm::miOpen1Click() {
         changed = filter.exec() == QDialog::Accepted;
         break;
     }
+    case KindEvaluation:
+        RunEvaluationWizard(open.Key1(), open.ReadOnly(), open.Name(), open.FormFilter());
+        // The wizard has rebuilt the document list itself.
+        break;
     default:
-        // The evaluations and the workbooks come with their own windows.
+        // The workbooks come with their own window.
         Messages::information(
             QStringLiteral("\"%1\" kann in dieser Version noch nicht geöffnet werden.").arg(open.Name()));
         break;
