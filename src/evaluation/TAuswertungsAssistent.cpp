@@ -527,6 +527,7 @@ void TAuswertungsAssistent::showPage(int page) {
     m_pageChange = true;
     pcAssistent->setCurrentIndex(page);
     m_pageChange = false;
+    // "SQL" is the developer's button; no user reaches it.
     btnSQL->setVisible(false);
     updateButtons();
 }
@@ -636,10 +637,10 @@ void TAuswertungsAssistent::btnWeiterClick() {
         checkButton(m_yButtons, tblAuswert->asInt(kArtYAchse));
         updateButtons();
         if (!crossTable())
-            leaveYAchse();
+            enterFelder();
         break;
     case PageYAchse:
-        leaveYAchse();
+        enterFelder();
         break;
     case PageDokumente: {
         const KeyEntry *entry = keyEntry(tvOpen2->currentItem());
@@ -662,7 +663,6 @@ void TAuswertungsAssistent::btnWeiterClick() {
             m_vergleichPersonNr = 0;
         }
         showPage(PageBedingungen);
-        btnSQL->setVisible(false); // kept for the developer; no user reaches it
         break;
     }
     default:
@@ -720,10 +720,6 @@ void TAuswertungsAssistent::showAxisChoice(const QString &typ, int index) {
         return;
     }
     axisChoice(typ, index);
-}
-
-void TAuswertungsAssistent::leaveYAchse() {
-    enterFelder();
 }
 
 void TAuswertungsAssistent::enterFelder() {

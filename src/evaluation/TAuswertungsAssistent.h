@@ -147,7 +147,6 @@ private:
     bool postEvaluation();
     bool buildQueries();
     void leaveBausteine();
-    void leaveYAchse();
     void enterFelder();
     int selectedDField();
     bool grouping();
