@@ -20,9 +20,7 @@ class QToolButton;
 namespace velmora {
 
 class Progress;
-class TAuswertungSQL;
 class TTrainingstagebuch;
-struct EvaluationRun;
 
 // The program's MDI frame: login values, menus and tool bar, the shared
 // commands the active child binds, the clipboard and the print source.
@@ -77,10 +75,7 @@ public:
     void miSolver1Click();
     // The evaluation wizard on an evaluation (0: a new one); when it is
     // finished with its test flag, the evaluation runs in a result window.
-    void RunEvaluationWizard(int auswertungNr, bool readOnly, const QString &name, int formFilter);
-    // Opens the result window for a run the wizard asked for, taking over
-    // its builder. Unset, a finished wizard opens no window.
-    std::function<void(const EvaluationRun &, std::unique_ptr<TAuswertungSQL>)> openResult;
+    void RunEvaluationWizard(int auswertungNr, bool readOnly, const QString &name);
     // "&Neuer Eintrag..." of a diary: the search dialog, then a copy of the chosen entry.
     void DiaryNewEntry(TTrainingstagebuch &diary);
     // A new diary window in the frame, with the entry view and the pick-list

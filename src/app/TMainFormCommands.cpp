@@ -18,6 +18,7 @@
 #include "diary/TSucheTr.h"
 #include "diary/TTrainingseintrag.h"
 #include "diary/TTrainingstagebuch.h"
+#include "evaluation/TAuswertung.h"
 #include "people/TFilter.h"
 #include "people/TSportlerkartei.h"
 #include "store/Engine.h"
@@ -122,7 +123,7 @@ void TMainForm::miOpen1Click() {
         break;
     }
     case KindEvaluation:
-        RunEvaluationWizard(open.Key1(), open.ReadOnly(), open.Name(), open.FormFilter());
+        RunEvaluationWizard(open.Key1(), open.ReadOnly(), open.Name());
         // The wizard has rebuilt the document list itself.
         break;
     default:
@@ -240,6 +241,9 @@ TTrainingstagebuch *TMainForm::CreateDiary() {
         } catch (const VelmoraError &e) {
             Messages::error(e.message());
         }
+    };
+    diary->runEvaluation = [this](TTrainingstagebuch &d, int evaluationNr, const QString &title) {
+        TAuswertung::OpenFromDiary(this, Engine::current()->dblog(), d, evaluationNr, title);
     };
     diary->editFilter = [this](TTrainingstagebuch &d, int filterNr) {
         TFilter filter(filterNr, d.PersonNr, d.GruppenNr, QString(), false, this);

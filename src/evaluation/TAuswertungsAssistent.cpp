@@ -5,6 +5,7 @@
 #include "controls/DBControls.h"
 #include "evaluation/EvaluationKeys.h"
 #include "evaluation/EvaluationWizardRules.h"
+#include "evaluation/TAuswertung.h"
 #include "evaluation/TAuswertungFeld.h"
 #include "evaluation/TAuswertungSQL.h"
 #include "store/Cursor.h"
@@ -956,12 +957,13 @@ bool TAuswertungsAssistent::eventFilter(QObject *watched, QEvent *event) {
 
 EvaluationRun TAuswertungsAssistent::runRequest() const {
     EvaluationRun run;
-    run.auswertungNr = m_auswertungNr;
-    run.art = m_art;
-    run.personNr = m_personNr;
-    run.vergleichArt = m_vergleichArt;
-    run.vergleichPersonNr = m_vergleichPersonNr;
-    run.caption = m_caption;
+    run.AuswertungNr = m_auswertungNr;
+    run.Art = m_art;
+    run.PersonNr = m_personNr;
+    run.Vergleich = m_vergleichArt != 0;
+    run.VergleichArt = m_vergleichArt;
+    run.VergleichPersonNr = m_vergleichPersonNr;
+    run.Caption = m_caption;
     return run;
 }
 

@@ -27,18 +27,7 @@ class TAuswertungSQL;
 class TDataSource;
 class TDBEdit;
 class TDBMemo;
-
-// What the caller needs to run an evaluation the wizard was finished for.
-struct EvaluationRun {
-    int auswertungNr = 0;
-    int art = 0;
-    int personNr = 0;
-    int vergleichArt = 0; // 0: no comparison
-    int vergleichPersonNr = 0;
-    int formFilter = 0; // the open dialog's form filter, set by the caller
-    QString caption;
-    bool vergleich() const { return vergleichArt != 0; }
-};
+struct EvaluationRun;
 
 // "Auswertungsassistent": creates or changes an evaluation (name, kind,
 // blocks, axes, fields) and chooses the documents it runs on. Modal; ends
@@ -81,6 +70,7 @@ public:
     int VergleichArt() const { return m_vergleichArt; }
     int VergleichPersonNr() const { return m_vergleichPersonNr; }
     const QString &Caption() const { return m_caption; }
+    // What the result window runs (TAuswertung::Open).
     EvaluationRun runRequest() const;
     // The builder made by "&Fertig" (queries built, run parameters set);
     // the caller owns it from then on. Empty when none was made.

@@ -4,8 +4,11 @@
 #include "app/TFrmOpen.h"
 #include "app/TMainForm.h"
 #include "base/Settings.h"
+#include "evaluation/TAuswertung.h"
+#include "evaluation/TAuswertungFeld.h"
 #include "evaluation/TAuswertungSQL.h"
 #include "evaluation/TAuswertungsAssistent.h"
+#include "evaluation/TChartControl.h"
 #include "store/Query.h"
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
@@ -15,8 +18,13 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -44,6 +52,14 @@ QTreeWidgetItem *leaf(QTreeWidget *tree, const QString &top, const QString &star
     return nullptr;
 }
 
+QList<TAuswertung *> resultWindows(TMainForm &form) {
+    QList<TAuswertung *> out;
+    for (QMdiSubWindow *w : form.mdiArea()->subWindowList())
+        if (auto *result = qobject_cast<TAuswertung *>(w->widget()))
+            out << result;
+    return out;
+}
+
 void click(QWidget &w, const char *name) {
     QTest::mouseClick(w.findChild<QPushButton *>(QLatin1String(name)), Qt::LeftButton);
 }
@@ -64,6 +80,7 @@ private Q_SLOTS:
     void cleanup();
     void newEvaluationFromMenu();
     void newEvaluationFromToolBar();
+    void newEvaluationRunsInResultWindow();
     void evaluationFromOpenDialog_data();
     void evaluationFromOpenDialog();
 
@@ -88,18 +105,11 @@ void TestEvaluationCommands::cleanup() {
 }
 
 // The menu item opens the wizard on a new evaluation; what it made is in the
-// document list afterwards, and a finished test run reaches the result hook.
+// document list afterwards; a cancelled wizard runs nothing.
 void TestEvaluationCommands::newEvaluationFromMenu() {
     TMainForm form;
     form.ApplyLogin(ClubFixture::kCoach);
     form.RebuildDocumentList();
-    int runs = 0;
-    EvaluationRun run;
-    form.openResult = [&](const EvaluationRun &r, std::unique_ptr<TAuswertungSQL> builder) {
-        ++runs;
-        run = r;
-        QVERIFY(builder);
-    };
     QAction *item = form.action(QStringLiteral("miSolver1"));
     QVERIFY(item && item->isEnabled());
     bool shownNew = false;
@@ -112,7 +122,7 @@ void TestEvaluationCommands::newEvaluationFromMenu() {
     });
     item->trigger();
     QVERIFY(shownNew);
-    QCOMPARE(runs, 0);
+    QVERIFY(resultWindows(form).isEmpty());
     // The name was stored on leaving the first page and is listed now.
     QCOMPARE(openRows(m_inst->db(), QStringLiteral("Neu aus dem Menue")), 1);
     QVERIFY2(m_messages->texts().isEmpty(), qPrintable(m_messages->texts().join('|')));
@@ -133,6 +143,48 @@ void TestEvaluationCommands::newEvaluationFromToolBar() {
     QCOMPARE(m_inst->db().rowCount(QStringLiteral("AUSWERT")), 1);
 }
 
+// A new grouped week evaluation, finished with "Auswertung testen", runs in
+// a result window with the documents chosen in the wizard.
+void TestEvaluationCommands::newEvaluationRunsInResultWindow() {
+    TMainForm form;
+    form.ApplyLogin(ClubFixture::kCoach);
+    form.RebuildDocumentList();
+    whenShown<TAuswertungsAssistent>([&](TAuswertungsAssistent &w) {
+        QTest::keyClicks(w.findChild<QLineEdit *>(QStringLiteral("dbfAuswertung")), QStringLiteral("Strecke"));
+        click(w, "btnWeiter");
+        QTest::mouseClick(w.findChild<QRadioButton *>(QStringLiteral("rgpArt1")), Qt::LeftButton, {}, QPoint(5, 5));
+        click(w, "btnWeiter");
+        w.findChild<QListWidget *>(QStringLiteral("lbxTables"))->item(0)->setSelected(true);
+        click(w, "btnWeiter");
+        QTest::mouseClick(w.findChild<QRadioButton *>(QStringLiteral("rgpXAchse2")), Qt::LeftButton, {}, QPoint(5, 5));
+        click(w, "btnWeiter");
+        whenShown<TAuswertungFeld>([](TAuswertungFeld &ed) {
+            auto *name = ed.findChild<QLineEdit *>(QStringLiteral("dbfFeldname"));
+            name->selectAll();
+            QTest::keyClicks(name, QStringLiteral("Km"));
+            auto *list = ed.findChild<QTableView *>(QStringLiteral("dbgFieldList"));
+            list->selectRow(1); // Strecke
+            ed.findChild<QComboBox *>(QStringLiteral("dbfAgregat"))->setCurrentIndex(1);
+            click(ed, "btnFertig1");
+        });
+        click(w, "btnFeldAnfuegen");
+        click(w, "btnFertig");
+        finishForAnna(w);
+    });
+    form.action(QStringLiteral("miSolver1"))->trigger();
+    const QList<TAuswertung *> results = resultWindows(form);
+    QCOMPARE(results.size(), 1);
+    TAuswertung *result = results.first();
+    QCOMPARE(result->AuswertungNr, ClubFixture::kBase + 2);
+    QVERIFY(result->Caption.startsWith(QStringLiteral("Strecke von Berg")));
+    QVERIFY2(result->hasResult(), qPrintable(m_messages->texts().join('|')));
+    Cursor *table = result->builder()->resultTable();
+    QCOMPARE(table->recordCount(), 1);
+    table->first();
+    QCOMPARE(table->asFloat(QStringLiteral("Km")), 10.5 + 2.0 + 9.0 + 25.0);
+    QCOMPARE(openRows(m_inst->db(), QStringLiteral("Strecke")), 1);
+}
+
 void TestEvaluationCommands::evaluationFromOpenDialog_data() {
     QTest::addColumn<int>("login");
     QTest::addColumn<bool>("readOnly");
@@ -141,7 +193,7 @@ void TestEvaluationCommands::evaluationFromOpenDialog_data() {
 }
 
 // Kind -95 opens the wizard on the chosen evaluation, read-only for another
-// author's; OK with the test flag hands the run and the builder on.
+// author's; OK with the test flag runs it in a result window.
 void TestEvaluationCommands::evaluationFromOpenDialog() {
     QFETCH(int, login);
     QFETCH(bool, readOnly);
@@ -155,14 +207,6 @@ void TestEvaluationCommands::evaluationFromOpenDialog() {
     TMainForm form;
     form.ApplyLogin(login);
     form.RebuildDocumentList();
-    int runs = 0;
-    EvaluationRun run;
-    std::unique_ptr<TAuswertungSQL> builder;
-    form.openResult = [&](const EvaluationRun &r, std::unique_ptr<TAuswertungSQL> b) {
-        ++runs;
-        run = r;
-        builder = std::move(b);
-    };
     int shownNr = 0;
     bool shownReadOnly = !readOnly;
     whenShown<TFrmOpen>([&](TFrmOpen &open) {
@@ -181,16 +225,23 @@ void TestEvaluationCommands::evaluationFromOpenDialog() {
     form.miOpen1Click();
     QCOMPARE(shownNr, int(ClubFixture::kEvaluation));
     QCOMPARE(shownReadOnly, readOnly);
-    QCOMPARE(runs, 1);
-    QVERIFY(builder);
-    QCOMPARE(run.auswertungNr, int(ClubFixture::kEvaluation));
-    QCOMPARE(run.art, 2);
-    QCOMPARE(run.personNr, int(ClubFixture::kAnna));
-    QVERIFY(run.caption.startsWith(QStringLiteral("Umfang pro Woche von Berg")));
-    // The builder runs the evaluation as the result window will.
-    builder->PrepareRun();
-    builder->Run();
-    QCOMPARE(builder->resultTable()->recordCount(), 1);
+    // The result window has run the evaluation on Anna's protocols: week 2 of 2026.
+    const QList<TAuswertung *> results = resultWindows(form);
+    QCOMPARE(results.size(), 1);
+    TAuswertung *result = results.first();
+    QCOMPARE(result->AuswertungNr, int(ClubFixture::kEvaluation));
+    QCOMPARE(result->Art, 2);
+    QCOMPARE(result->PersonNr, int(ClubFixture::kAnna));
+    QVERIFY(!result->Vergleich);
+    QVERIFY(result->Caption.startsWith(QStringLiteral("Umfang pro Woche von Berg")));
+    QVERIFY(result->hasResult());
+    QVERIFY(result->builder());
+    Cursor *table = result->builder()->resultTable();
+    QVERIFY(table);
+    QCOMPARE(table->recordCount(), 1);
+    table->first();
+    QCOMPARE(table->asInt(QStringLiteral("Woche")), 202602);
+    QCOMPARE(table->asInt(QStringLiteral("Umfang")), 60 + 15 + 45 + 120);
     QVERIFY2(m_messages->texts().isEmpty(), qPrintable(m_messages->texts().join('|')));
 }
 

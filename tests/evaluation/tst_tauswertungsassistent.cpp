@@ -3,6 +3,7 @@
 #include "app/DocumentList.h"
 #include "base/Settings.h"
 #include "evaluation/EvaluationWizardRules.h"
+#include "evaluation/TAuswertung.h"
 #include "evaluation/TAuswertungFeld.h"
 #include "evaluation/TAuswertungSQL.h"
 #include "evaluation/TAuswertungsAssistent.h"
@@ -653,9 +654,11 @@ void TestTAuswertungsAssistent::captionAndComparison() {
     QCOMPARE(w->VergleichArt(), 0);
     click(*w, "btnFertig");
     const EvaluationRun run = w->runRequest();
-    QCOMPARE(run.auswertungNr, kEval);
-    QCOMPARE(run.personNr, int(ClubFixture::kAnna));
-    QVERIFY(!run.vergleich());
+    QCOMPARE(run.AuswertungNr, kEval);
+    QCOMPARE(run.Art, 2);
+    QCOMPARE(run.PersonNr, int(ClubFixture::kAnna));
+    QVERIFY(!run.Vergleich);
+    QCOMPARE(run.Caption, w->Caption());
     std::unique_ptr<TAuswertungSQL> builder = w->takeBuilder();
     QVERIFY(builder && !builder->Vergleich);
 }
