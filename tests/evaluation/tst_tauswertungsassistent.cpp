@@ -153,6 +153,7 @@ private Q_SLOTS:
     void axisChoiceTwiceLeavesOneField();
     void otherFieldCancelledKeepsTheOldOne();
     void simpleQueryResetsXAxisOfNewEvaluation();
+    void simpleQueryTakesTheYear();
     void readOnlyChangesNothing();
     void cancelWritesNothing_data();
     void cancelWritesNothing();
@@ -476,6 +477,27 @@ void TestTAuswertungsAssistent::simpleQueryResetsXAxisOfNewEvaluation() {
     QVERIFY(w->isHidden() && w->result() == QDialog::Accepted);
     QCOMPARE(auswert(db(), kNewEval).value("ArtXAchse").toInt(), 0);
     QCOMPARE(auswert(db(), kNewEval).value("Gruppierung").toBool(), false);
+}
+
+// "einfache Abfrage" of an evaluation that has an X field: the year axis.
+void TestTAuswertungsAssistent::simpleQueryTakesTheYear() {
+    auto w = open(kEval);
+    click(*w, "btnEntwurfsansicht");
+    choose(*w, QStringLiteral("rgpArt0"));
+    click(*w, "btnWeiter");
+    click(*w, "btnWeiter");
+    QCOMPARE(w->currentPage(), int(Wizard::PageXAchse));
+    QVERIFY(control<QRadioButton>(*w, "rgpXAchse4")->isChecked());
+    QCOMPARE(EvaluationWizardRules::fieldCount(db(), kEval, QStringLiteral("X")), 1);
+    QCOMPARE(afield(db(), kEval, 3).value("Name").toString(), QStringLiteral("Jahr"));
+    // Not grouped any more: the axis field says so.
+    QCOMPARE(afield(db(), kEval, 3).value("Display").toString(), QStringLiteral("X: Jahr"));
+    click(*w, "btnWeiter");
+    click(*w, "btnFertig");
+    const QVariantMap row = auswert(db(), kEval);
+    QCOMPARE(row.value("ArtXAchse").toInt(), 4);
+    QCOMPARE(row.value("Gruppierung").toBool(), false);
+    QCOMPARE(row.value("Kreuztabelle").toBool(), false);
 }
 
 void TestTAuswertungsAssistent::readOnlyChangesNothing() {
