@@ -255,6 +255,9 @@ void TestTAuswertungsAssistent::finishForAnna(Wizard &w) {
     click(w, "btnWeiter");
     QCOMPARE(w.currentPage(), int(Wizard::PageBedingungen));
     QCOMPARE(control<QLabel>(w, "pnlVonBis")->text(), QStringLiteral("noch nicht implementiert"));
+    auto *conditions = control<QTableView>(w, "dbgABedingung");
+    QCOMPARE(conditions->model()->rowCount(), 1);
+    QVERIFY(conditions->model()->index(0, 0).data().toString().startsWith(QStringLiteral("D: Umfang")));
     QVERIFY(!control<QPushButton>(w, "btnSQL")->isVisible());
     click(w, "btnFertig");
     QVERIFY2(w.isHidden() && w.result() == QDialog::Accepted, qPrintable(m_messages->texts().join('|')));
