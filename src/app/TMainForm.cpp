@@ -126,8 +126,6 @@ void TMainForm::buildMenus() {
     bindDefault(addItem(neu, "miSportler1", QStringLiteral("&Sportler && Gruppe"),
                         QStringLiteral("Neuen Sportler anlegen"), true),
                 [this] { miSportler1Click(); });
-    // The evaluation wizard comes with its own window; until then its item
-    // stays off.
     bindDefault(addItem(neu, "miTable1", QStringLiteral("Formular&baustein"),
                         QStringLiteral("Tabellenassistenten starten"), true),
                 [this] { miTable1Click(); });
@@ -135,13 +133,15 @@ void TMainForm::buildMenus() {
                 [this] { miTrKz1Click(); });
     bindDefault(addItem(neu, "miFilter2", QStringLiteral("F&ilter"), QStringLiteral("Neuen Filter anlegen"), true),
                 [this] { miFilter2Click(); });
-    addItem(neu, "miSolver1", QStringLiteral("&Auswertung"), QStringLiteral("Auswertungsassistent starten"), false);
+    bindDefault(
+        addItem(neu, "miSolver1", QStringLiteral("&Auswertung"), QStringLiteral("Auswertungsassistent starten"), true),
+        [this] { miSolver1Click(); });
     bindDefault(addItem(neu, "miAnalyse1", QStringLiteral("A&rbeitsbuch"), QString(), true),
                 [this] { miAnalyse1Click(); });
     // A write-protected database takes no new objects (the tool bar's
     // copies of these items follow them).
     if (Engine *engine = Engine::current(); engine && engine->dblog().isReadOnly())
-        for (const char *name : {"miSportler1", "miTable1", "miTrKz1", "miFilter2", "miAnalyse1"})
+        for (const char *name : {"miSportler1", "miTable1", "miTrKz1", "miFilter2", "miSolver1", "miAnalyse1"})
             action(QString::fromLatin1(name))->setEnabled(false);
     bindDefault(addItem(file, "miOpen1", QStringLiteral("&Öffnen..."),
                         QStringLiteral("Öffnet existierender Datenobjekte.."), true,

@@ -84,6 +84,11 @@ public:
     void miBackup1Click();
     // "&Daten exportieren..." of a diary: its entries into an exchange archive.
     void DiaryExportData(TTrainingstagebuch &diary);
+    // "&Auswertung" under "&Neu...": the evaluation wizard for a new evaluation.
+    void miSolver1Click();
+    // The evaluation wizard on an evaluation (0: a new one); when it is
+    // finished with its test flag, the evaluation runs in a result window.
+    void RunEvaluationWizard(int auswertungNr, bool readOnly, const QString &name);
     // "&Neuer Eintrag..." of a diary: the search dialog, then a copy of the chosen entry.
     void DiaryNewEntry(TTrainingstagebuch &diary);
     // A new diary window in the frame, with the entry view and the pick-list

@@ -125,8 +125,11 @@ void TMainForm::miOpen1Click() {
     case KindWorkbook:
         changed = OpenWorkbookWindow(open.Key1(), open.ReadOnly());
         break;
+    case KindEvaluation:
+        RunEvaluationWizard(open.Key1(), open.ReadOnly(), open.Name());
+        // The wizard has rebuilt the document list itself.
+        break;
     default:
-        // The evaluations come with their own window.
         Messages::information(
             QStringLiteral("\"%1\" kann in dieser Version noch nicht geöffnet werden.").arg(open.Name()));
         break;

@@ -210,8 +210,11 @@ void TestExchangeCommand::messages_data() {
     QTest::newRow("export of an unknown person") << "" << QStringList{"--export", "/tmp/x.zip", "--person", "17"}
                                                  << "velmora5: Die Person 17 ist nicht vorhanden.\n";
     QTest::newRow("two commands") << "" << QStringList{"--import", "/tmp/x.zip", "--backup", "/tmp/y.zip"}
-                                  << "velmora5: Die Optionen --evaluate, --backup, --export und --import schließen "
-                                     "einander aus.\n";
+                                  << "velmora5: Die Optionen --evaluate, --print-pdf, --backup, --export und --import "
+                                     "schließen einander aus.\n";
+    QTest::newRow("printing and exporting")
+        << "" << QStringList{"--print-pdf", "/tmp/x.pdf", "--person", "1", "--kind", "2", "--export", "/tmp/y.zip"}
+        << "velmora5: Die Optionen --evaluate, --print-pdf, --backup, --export und --import schließen einander aus.\n";
 }
 
 void TestExchangeCommand::messages() {

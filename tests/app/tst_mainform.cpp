@@ -108,9 +108,9 @@ void TestMainForm::menuItems_data() {
     QTest::newRow("new filter") << "miFilter2"
                                 << "F&ilter"
                                 << "" << true << "Neuen Filter anlegen";
-    QTest::newRow("new evaluation, later") << "miSolver1"
-                                           << "&Auswertung"
-                                           << "" << false << "Auswertungsassistent starten";
+    QTest::newRow("new evaluation") << "miSolver1"
+                                    << "&Auswertung"
+                                    << "" << true << "Auswertungsassistent starten";
     QTest::newRow("open") << "miOpen1"
                           << "&Öffnen..."
                           << "Ctrl+O" << true << "Öffnet existierender Datenobjekte..";

@@ -131,8 +131,8 @@ void TestStartConditions::writeProtectedDatabaseOpensReadOnly() {
     // Nothing new can be made: the menu items and their tool bar copies are off.
     {
         TMainForm form(&start.aboutBox());
-        for (const char *name : {"miSportler1", "miTable1", "miTrKz1", "miFilter2", "miAnalyse1", "tbSportler",
-                                 "tbFilter", "tbAnalyse", "miExcange1"}) {
+        for (const char *name : {"miSportler1", "miTable1", "miTrKz1", "miFilter2", "miSolver1", "miAnalyse1",
+                                 "tbSportler", "tbFilter", "tbSolver", "tbAnalyse", "miExcange1"}) {
             auto *item = form.findChild<QAction *>(QLatin1String(name));
             QVERIFY2(item && !item->isEnabled(), name);
         }
