@@ -41,7 +41,8 @@ using velmora::test::whenShown;
 namespace {
 constexpr int kStrecke = ClubFixture::kBase + 2; // "Strecke pro Woche"
 constexpr int kGone = ClubFixture::kBase + 99;   // no such evaluation
-const QByteArray kBytes("PK\x03\x04 Arbeitsbuch\0Ende", 23);
+constexpr char kRaw[] = "PK\x03\x04 Arbeitsbuch\0Ende";
+const QByteArray kBytes(kRaw, sizeof kRaw - 1);
 
 void insertRow(Database &db, const QString &table, const QVariantMap &values) {
     QStringList names, marks;

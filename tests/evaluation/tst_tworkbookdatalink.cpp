@@ -29,7 +29,9 @@ using velmora::test::whenShown;
 
 namespace {
 constexpr int kNewWorkbook = ClubFixture::kBase + 2;
-const QByteArray kBytes("PK\x03\x04 eine Tabelle\0mit Nullbyte", 32);
+// A workbook is binary: a zero byte inside must survive.
+constexpr char kRaw[] = "PK\x03\x04 eine Tabelle\0mit Nullbyte";
+const QByteArray kBytes(kRaw, sizeof kRaw - 1);
 
 QStringList rows(Database &db, const QString &sql) {
     QStringList out;
