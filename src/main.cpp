@@ -1,5 +1,6 @@
 // The program: the command line, the installation, then the start-up
 // sequence that ends in the main window (class TMainForm).
+#include "app/DemoClub.h"
 #include "app/Installation.h"
 #include "app/ProgramStart.h"
 #include "base/CommandLine.h"
@@ -63,7 +64,18 @@ int main(int argc, char **argv) {
 
     Installation installation(cl.configDir);
     try {
-        installation.initialize(cl.serial);
+        if (cl.demo) {
+            // The index description goes next to the program as the block
+            // designer's does; without windows there is no program path.
+            QString idxPath;
+            if (app) {
+                InitPaths(QApplication::applicationFilePath(), installation.configDir(), QString(), QString());
+                idxPath = FileNextToProgram(QStringLiteral("IDX"));
+            }
+            DemoClub::createInstallation(installation, cl.serial, idxPath);
+        } else {
+            installation.initialize(cl.serial);
+        }
     } catch (const VelmoraError &e) {
         const int rc = ProgramStart::refuseStart(e.message(), app.has_value());
         Messages::install(nullptr);
