@@ -7,12 +7,13 @@
 #include "base/Log.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
+#include "base/Translations.h"
 #include "controls/TMessageBoxes.h"
 #include "evaluation/CommandLineEvaluation.h"
 #include "store/Errors.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
+#include <QIcon>
 #include <QLocale>
 #include <QTextStream>
 #include <QTranslator>
@@ -56,9 +57,12 @@ int main(int argc, char **argv) {
         app.emplace(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Velmora 5"));
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
-                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        // Installed, the catalogue lies in share/velmora5/translations; in the
+        // build directory next to the program; else Qt's own.
+        if (!LoadQtTranslation(qtTranslator, QCoreApplication::applicationDirPath()).isEmpty())
             QApplication::installTranslator(&qtTranslator);
+        // Every window takes the program's own icon.
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/velmora5.png")));
         Messages::install(&boxes);
     }
 
