@@ -1,4 +1,5 @@
 #include "app/DemoClub.h"
+#include "app/DocumentList.h"
 #include "app/TPassCheck.h"
 #include "base/Log.h"
 #include "base/Paths.h"
@@ -173,6 +174,17 @@ private Q_SLOTS:
         QVERIFY(a.step() && b.step());
         for (int i = 0; i < 4; ++i)
             QCOMPARE(a.value(i), b.value(i));
+    }
+
+    void coachSeesTheWholeClub() {
+        // After the login the open dialog lists what the coach may open.
+        RebuildDocumentList(db(), nullptr, m_club.coach, m_club.groups[1]);
+        const QList<std::pair<const char *, int>> expected{{"P", 13}, {"G", 2}, {"L", 3}, {"F", 3},
+                                                           {"A", 4},  {"W", 1}, {"T", 4}};
+        for (const auto &[type, n] : expected)
+            QCOMPARE(count(db(), QStringLiteral("select count(*) from OPEN where Type = '%1' and Key1 <> 0")
+                                     .arg(QLatin1String(type))),
+                     n);
     }
 
     void coachLogsInWithDemo_data() {
