@@ -1,5 +1,7 @@
 #include "app/DemoClub.h"
 #include "app/DocumentList.h"
+#include "app/ProgramStart.h"
+#include "app/TMainForm.h"
 #include "app/TPassCheck.h"
 #include "base/Log.h"
 #include "base/Paths.h"
@@ -12,6 +14,7 @@
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
+#include "support/WhenShown.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -402,6 +405,42 @@ private Q_SLOTS:
         QCOMPARE(s.value(QStringLiteral("Startup/Level")).toInt(), 0);
         QCOMPARE(s.value(QStringLiteral("Startup/User")).toInt(), r.coach);
         QCOMPARE(s.value(QStringLiteral("Club/Name")).toString(), QStringLiteral("LG Nordhafen"));
+    }
+
+    void startGoesStraightToTheLogin() {
+        // What `velmora5 --demo` runs after creating the club: no first-start
+        // wizard, the login window, the coach with "demo", the main window.
+        QTemporaryDir dir;
+        Installation inst(dir.path());
+        const DemoClub::Result r = DemoClub::createInstallation(inst, 0, QString());
+        Engine::setCurrent(&inst.engine());
+        SetSettingsPath(inst.settingsPath());
+        settings() = Settings();
+        InitPaths(dir.filePath(QStringLiteral("velmora5")), dir.path(), inst.dblog().directory(),
+                  inst.engine().dblogCopy().directory());
+        InitLog();
+        ReadSettings();
+        QCOMPARE(settings().Level, 0); // else the wizard would open
+        QCOMPARE(settings().Name, QStringLiteral("LG Nordhafen"));
+        test::MessageRecorder messages;
+        ProgramStart start(inst);
+        QVERIFY(start.runFirstStart());
+        start.buildCache();
+        bool shown = false;
+        test::whenShown<TPassCheck>([&](TPassCheck &w) {
+            shown = true;
+            QVERIFY(w.locatePerson(r.coach));
+            w.setPassword(QStringLiteral("demo"));
+            w.btnOkClick();
+        });
+        QVERIFY(start.login());
+        QVERIFY(shown);
+        QCOMPARE(start.loggedInPerson(), r.coach);
+        std::unique_ptr<TMainForm> form = start.createMainWindow();
+        QCOMPARE(form->LoginPersonNr, r.coach);
+        QVERIFY(messages.entries().isEmpty());
+        form.reset();
+        Engine::setCurrent(nullptr);
     }
 
     void programCreatesThenRefuses() {
