@@ -1,9 +1,10 @@
-// Takes the pictures of the user guide: builds a small club in a temporary
-// installation, opens the program's windows the way a coach does and writes
+// Takes the pictures of the user guide: fills a temporary installation with
+// the demonstration club, opens the program's windows the way a coach does and writes
 // one PNG per window into the directory named on the command line.
 //   velmora_screenshots DIR
 // Run it under a real display (scripts/screenshots uses Xvfb) for the
 // pictures of the guide; offscreen it checks that every window still opens.
+#include "app/DemoClub.h"
 #include "app/DocumentList.h"
 #include "app/Installation.h"
 #include "app/TAboutBox.h"
@@ -11,6 +12,7 @@
 #include "app/TMainForm.h"
 #include "app/TPassCheck.h"
 #include "app/TStartUp.h"
+#include "base/Errors.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
 #include "design/BlockDesign.h"
@@ -20,9 +22,9 @@
 #include "diary/TTrainingstagebuch.h"
 #include "people/TFilter.h"
 #include "people/TSportlerkartei.h"
+#include "store/Cursor.h"
 #include "store/Engine.h"
-#include "support/ClubFixture.h"
-#include "support/EntryFixture.h"
+#include "store/Query.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -48,14 +50,12 @@
 #include <functional>
 
 using namespace velmora;
-using velmora::test::ClubFixture;
 
 namespace {
 
-constexpr int kSerien = ClubFixture::kBase + 10; // the grid block "Serien", table TR_2
-const QList<test::FieldSpec> kSerienFields{{QStringLiteral("Übung"), QStringLiteral("A"), 30},
-                                           {QStringLiteral("Wdh"), QStringLiteral("I")},
-                                           {QStringLiteral("Pause"), QStringLiteral("I")}};
+constexpr int kSerial = 1;
+// The club's data end before this day; a fixed day gives the same pictures.
+const QDate kToday(2026, 6, 15);
 
 // The pictures stay small enough for a repository: at most this size.
 constexpr int kMaxWidth = 1024;
@@ -146,51 +146,57 @@ QAbstractButton *visibleButton(QWidget &window, const QString &text) {
     return nullptr;
 }
 
-// More than the test club holds: a grid block "Serien" on the form
-// "Laufprotokoll" and a second week of Anna's protocols, so that the diary
-// looks like one in use.
-void fillClub(Database &db, ClubFixture &club) {
-    test::AddBlock(db, kSerien, QStringLiteral("TR_2"), true, kSerienFields);
-    test::UseBlock(db, ClubFixture::kForm, 2, kSerien, {1, 2, 3}, 6, kSerienFields);
-    // The test club's card block has only its rows' tops; a coach's block has
-    // its fields laid out beside their labels.
-    db.exec(QStringLiteral("update TRFIELD set \"Left\" = 110, Width = 100, Height = 20, DisplayWidth = 10, "
-                           "PrefixLeft = 10, PrefixTop = Top + 2, PostfixLeft = 216, PostfixTop = Top + 2 "
-                           "where TableNr = %1")
-                .arg(ClubFixture::kBlock));
-    db.exec(QStringLiteral("update TRFIELD set Width = 200 where TableNr = %1 and FeldName = 'Notiz'")
-                .arg(ClubFixture::kBlock));
-    db.exec(QStringLiteral("update TRTABLE set Name = 'Serien', Height = 124 where TableNr = %1").arg(kSerien));
-    struct Day {
-        int day, hour;
-        const char *text;
-        int dauer;
-        double strecke;
-        int belastung;
-        const char *notiz;
-    } days[] = {{13, 17, "Kraftausdauer", 50, 6.0, ClubFixture::kValueIntensiv, "Zirkel"},
-                {14, 18, "Tempodauerlauf", 55, 12.5, ClubFixture::kValueIntensiv, "4:30 min/km"},
-                {16, 9, "Regeneration", 40, 7.0, ClubFixture::kValueLocker, "locker"},
-                {18, 10, "Wettkampf 10 km", 42, 10.0, ClubFixture::kValueIntensiv, "Bestzeit"}};
-    for (const Day &d : days) {
-        const int trNr = club.addEntry(ClubFixture::kAnna, 2, QDateTime(QDate(2026, 1, d.day), QTime(d.hour, 0)),
-                                       QString::fromUtf8(d.text));
-        club.addBlockRow(trNr, 0, d.dauer, d.strecke, d.belastung, QString::fromUtf8(d.notiz));
-        if (d.day == 13 || d.day == 18) {
-            const char *exercises[] = {"Kniebeuge", "Ausfallschritt", "Liegestütz", "Rumpfheben"};
-            for (int k = 0; k < 4; ++k)
-                test::InsertRow(db, QStringLiteral("TR_2"),
-                                {{QStringLiteral("SerienNr"), ClubFixture::kSerial},
-                                 {QStringLiteral("TrNr"), trNr},
-                                 {QStringLiteral("Order"), k},
-                                 {QStringLiteral("Übung"), QString::fromUtf8(exercises[k])},
-                                 {QStringLiteral("Wdh"), 12 + 3 * k},
-                                 {QStringLiteral("Pause"), 60}});
-        }
+QVariant firstValue(Database &db, const QString &sql) {
+    Query q(db, sql);
+    q.open();
+    if (q.recordCount() == 0) {
+        std::fprintf(stderr, "velmora_screenshots: nothing found by %s\n", qPrintable(sql));
+        ++g_failures;
+        return {};
     }
+    q.first();
+    return q.value(0);
 }
 
-void walk(Database &db, const QString &dir) {
+// The demonstration club and the few keys the walk needs from it.
+struct Club {
+    DemoClub::Result r;
+    int athlete = 0, group = 0, formTrNr = 0, indexTable = 0, indexFeld = 0, filter = 0;
+    QString athleteLast, athleteName, filterName;
+};
+
+Club makeClub(Database &db, const QString &configDir) {
+    DemoClub::Options options;
+    options.serial = kSerial;
+    options.today = kToday;
+    options.idxPath = configDir + QStringLiteral("/velmora5.IDX");
+    options.workbookPath = configDir + QStringLiteral("/Saison.ods");
+    Club c;
+    c.r = DemoClub::create(db, options);
+    c.athlete = c.r.athletes[0];
+    const QString person = QStringLiteral(" from PERSON where PersonNr = %1").arg(c.athlete);
+    c.group = firstValue(db, QStringLiteral("select GruppenNr") + person).toInt();
+    c.athleteLast = firstValue(db, QStringLiteral("select Nachname") + person).toString();
+    c.athleteName =
+        c.athleteLast + QLatin1Char(' ') + firstValue(db, QStringLiteral("select Vorname") + person).toString();
+    c.formTrNr =
+        firstValue(db, QStringLiteral("select TrNr from TR where FormularNr = %1 and Art = 1").arg(c.r.formTag))
+            .toInt();
+    const QString index = QStringLiteral(" from TRFIELD where Typ = 'X' and TableNr in (%1, %2, %3, %4) "
+                                         "order by TableNr, \"Order\"")
+                              .arg(c.r.blockUebungen)
+                              .arg(c.r.blockEinheit)
+                              .arg(c.r.blockNotizen)
+                              .arg(c.r.blockBefinden);
+    c.indexTable = firstValue(db, QStringLiteral("select TableNr") + index).toInt();
+    c.indexFeld = firstValue(db, QStringLiteral("select \"Order\"") + index).toInt();
+    const QString filter = QStringLiteral(" from FILTER where PersonNr = %1 order by FilterNr").arg(c.r.coach);
+    c.filter = firstValue(db, QStringLiteral("select FilterNr") + filter).toInt();
+    c.filterName = firstValue(db, QStringLiteral("select Name") + filter).toString();
+    return c;
+}
+
+void walk(Database &db, const Club &club, const QString &dir) {
     {
         // As at start: the database checked, the form templates being loaded.
         TAboutBox about;
@@ -215,16 +221,16 @@ void walk(Database &db, const QString &dir) {
     {
         TPassCheck login(nullptr, QStringLiteral("TB"));
         login.show();
-        login.locatePerson(ClubFixture::kCoach);
+        login.locatePerson(club.r.coach);
         shoot(login, dir, QStringLiteral("login"));
         login.hide();
     }
 
     TMainForm form;
     form.resize(1000, 680);
-    form.ApplyLogin(ClubFixture::kCoach);
+    form.ApplyLogin(club.r.coach);
     form.show();
-    RebuildDocumentList(db, nullptr, ClubFixture::kCoach, ClubFixture::kJugend);
+    RebuildDocumentList(db, nullptr, form.LoginPersonNr, form.LoginGruppenNr);
     shoot(form, dir, QStringLiteral("main-window"));
 
     // "&Datei" with its sub-menu "&Neu..." open.
@@ -244,9 +250,9 @@ void walk(Database &db, const QString &dir) {
             m->hide();
     }
 
-    whenModal(QStringLiteral("Öffnen"), [&dir](QDialog &open) {
+    whenModal(QStringLiteral("Öffnen"), [&dir, &club](QDialog &open) {
         open.resize(640, 480);
-        // Everything the coach may read, Anna's protocol chosen.
+        // Everything the coach may read, an athlete's protocol chosen.
         if (auto *select = open.findChild<QComboBox *>(QStringLiteral("cbxSelect")))
             select->setCurrentIndex(2);
         if (auto *tree = open.findChild<QTreeWidget *>(QStringLiteral("tvOpen")))
@@ -254,7 +260,7 @@ void walk(Database &db, const QString &dir) {
                 QTreeWidgetItem *group = tree->topLevelItem(i);
                 if (group->text(0) == QLatin1String("Protokoll"))
                     for (int j = 0; j < group->childCount(); ++j)
-                        if (group->child(j)->text(0).startsWith(QLatin1String("Berg"))) {
+                        if (group->child(j)->text(0).startsWith(club.athleteLast)) {
                             group->setExpanded(true);
                             tree->setCurrentItem(group->child(j));
                         }
@@ -267,7 +273,7 @@ void walk(Database &db, const QString &dir) {
     form.miOpen1Click();
 
     {
-        TSportlerkartei card(ClubFixture::kAnna, ClubFixture::kCoach, false, QStringLiteral("Berg Anna"), &form);
+        TSportlerkartei card(club.athlete, club.r.coach, false, club.athleteName, &form);
         if (card.prepare()) {
             card.show();
             shoot(card, dir, QStringLiteral("athlete-card"));
@@ -278,7 +284,7 @@ void walk(Database &db, const QString &dir) {
     }
     {
         TTrTable designer(&form);
-        designer.setTrainerNr(ClubFixture::kCoach);
+        designer.setTrainerNr(club.r.coach);
         if (designer.prepare()) {
             designer.show();
             if (auto *name = designer.findChild<QLineEdit *>(QString::fromLatin1(BlockDesign::kNameControl)))
@@ -300,7 +306,7 @@ void walk(Database &db, const QString &dir) {
     }
     {
         TTrTable designer(&form);
-        designer.setTableNr(ClubFixture::kBlock);
+        designer.setTableNr(club.r.blockEinheit);
         designer.setReadOnly(true);
         if (designer.prepare()) {
             designer.show();
@@ -314,8 +320,7 @@ void walk(Database &db, const QString &dir) {
         designer.reject();
     }
     {
-        // The form's own TR row is the first entry of the installation.
-        TTrKz designer(ClubFixture::kCoach, ClubFixture::kSerial, 1, false, &form);
+        TTrKz designer(club.r.coach, kSerial, club.formTrNr, false, &form);
         if (designer.prepare()) {
             designer.show();
             shoot(designer, dir, QStringLiteral("form-name"));
@@ -332,11 +337,10 @@ void walk(Database &db, const QString &dir) {
     }
     whenModal(QStringLiteral("Indexwerte zuordnen"),
               [&dir](QDialog &editor) { shoot(editor, dir, QStringLiteral("pick-list")); });
-    form.EditPickList(ClubFixture::kForm, ClubFixture::kBlock, 3, false, QStringLiteral("Lauf.Belastung"));
+    form.EditPickList(club.r.formTag, club.indexTable, club.indexFeld, false, QStringLiteral("Übungen"));
     {
-        TFilter filter(ClubFixture::kFilter, ClubFixture::kCoach, ClubFixture::kJugend, QStringLiteral("Ausdauer"),
-                       false, &form);
-        filter.setToday(QDate(2026, 1, 18));
+        TFilter filter(club.filter, club.r.coach, form.LoginGruppenNr, club.filterName, false, &form);
+        filter.setToday(kToday);
         if (filter.prepare()) {
             filter.show();
             shoot(filter, dir, QStringLiteral("filter"));
@@ -346,19 +350,26 @@ void walk(Database &db, const QString &dir) {
         filter.reject();
     }
 
-    // Anna's protocol as the open dialog opens it, the newest entry shown.
+    // The athlete's protocol of the last four weeks as the open dialog opens
+    // it.
     TTrainingstagebuch *diary = form.CreateDiary();
-    diary->PersonNr = ClubFixture::kAnna;
-    diary->GruppenNr = ClubFixture::kJugend;
-    diary->TrainerNr = ClubFixture::kCoach;
+    diary->PersonNr = club.athlete;
+    diary->GruppenNr = club.group;
+    diary->TrainerNr = club.r.coach;
     diary->KindCode = 2;
-    diary->Name = QStringLiteral("Berg Anna 17.05.1990");
-    diary->initialise(false);
+    diary->Name = club.athleteName;
+    diary->initialise(false, club.r.lastDay.addDays(-27), club.r.lastDay);
     diary->show();
     if (auto *sub = qobject_cast<QMdiSubWindow *>(diary->parentWidget()))
         sub->showMaximized();
     settle();
-    diary->listCursor().last();
+    // The newest entry with exercises in its grid.
+    Cursor &list = diary->listCursor();
+    list.last();
+    while (!list.bof() && !list.asString(QStringLiteral("Beschreibung")).startsWith(QLatin1String("Kraft")))
+        list.prior();
+    if (list.bof())
+        list.last();
     shoot(form, dir, QStringLiteral("diary"));
 
     whenModal(QStringLiteral("Neuer Eintrag"),
@@ -393,22 +404,25 @@ int main(int argc, char **argv) {
         return 2;
     }
     Installation installation(config.path());
-    installation.initialize(ClubFixture::kSerial);
+    installation.initialize(kSerial);
     Engine::setCurrent(&installation.engine());
     InitPaths(config.path() + QStringLiteral("/velmora5"), installation.configDir(),
               installation.engine().path(QString::fromLatin1(Engine::kDblog)),
               installation.engine().path(QString::fromLatin1(Engine::kDblogCopy)));
     SetSettingsPath(installation.settingsPath());
-    settings().SerienNr = ClubFixture::kSerial;
-    settings().Name = QStringLiteral("LG Nordheide");
-    settings().Kuerzel = QStringLiteral("LGN");
-    settings().User = ClubFixture::kCoach;
-    {
-        ClubFixture club(installation.dblog());
-        fillClub(installation.dblog(), club);
+    settings().SerienNr = kSerial;
+    settings().Name = QString::fromUtf8(DemoClub::kClubName);
+    settings().Kuerzel = QString::fromUtf8(DemoClub::kClubKuerzel);
+    int rc = 0;
+    try {
+        const Club club = makeClub(installation.dblog(), config.path());
+        settings().User = club.r.coach;
+        LoadFormElementCache(installation.dblog(), nullptr);
+        walk(installation.dblog(), club, outDir);
+    } catch (const VelmoraError &e) {
+        std::fprintf(stderr, "velmora_screenshots: %s\n", qPrintable(e.message()));
+        rc = 1;
     }
-    LoadFormElementCache(installation.dblog(), nullptr);
-    walk(installation.dblog(), outDir);
     Engine::setCurrent(nullptr);
-    return g_failures == 0 ? 0 : 1;
+    return rc == 0 && g_failures == 0 ? 0 : 1;
 }
