@@ -1,6 +1,6 @@
 // Takes the pictures of the user guide: fills a temporary installation with
-// the demonstration club, opens the program's windows the way a coach does and writes
-// one PNG per window into the directory named on the command line.
+// the demonstration club, opens the program's windows the way a coach does
+// and writes one PNG per window into the directory named on the command line.
 //   velmora_screenshots DIR
 // Run it under a real display (scripts/screenshots uses Xvfb) for the
 // pictures of the guide; offscreen it checks that every window still opens.
