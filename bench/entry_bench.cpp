@@ -2,6 +2,7 @@
 // each, and moving to another entry of the same form (commit + re-key).
 // Offscreen; prints the median of each.
 
+#include "BenchLine.h"
 #include "diary/TTrainingseintrag.h"
 #include "store/Keys.h"
 #include "support/ClubFixture.h"
@@ -94,6 +95,8 @@ int main(int argc, char **argv) {
     }
     std::printf("entry view build (6 blocks x 8 fields): median %.2f ms (target < 80 ms)\n", median(builds));
     std::printf("move to another entry (commit + re-key): median %.2f ms (target < 15 ms)\n", median(moves));
+    benchLine("entry view build (6 blocks x 8 fields)", median(builds), -1, "ms", 80);
+    benchLine("move to another entry (commit + re-key)", median(moves), -1, "ms", 15);
     if (!messages.texts().isEmpty())
         std::printf("messages: %s\n", qPrintable(messages.texts().join(QLatin1String(" | "))));
     return 0;

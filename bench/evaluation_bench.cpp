@@ -4,6 +4,7 @@
 // one hand-written SQLite query that gives the same rows, and a cross table
 // of 52 weeks x 20 index values. Prints medians in milliseconds.
 
+#include "BenchLine.h"
 #include "base/Helpers.h"
 #include "evaluation/TAuswertungSQL.h"
 #include "store/Cursor.h"
@@ -139,10 +140,12 @@ int main(int argc, char **argv) {
     const double h1 = timeIt([&] { handRows = handWritten(db, one); });
     std::printf("grouped week, one athlete: %.1f ms (%d rows); hand-written SQLite %.1f ms (%d rows); ratio %.2f\n", e1,
                 rows, h1, handRows, e1 / h1);
+    benchLine("grouped week evaluation, one athlete", e1, h1, "ratio", 2);
     const double e2 = timeIt([&] { rows = run(db, ClubFixture::kEvaluation, {QStringLiteral("(tr.PersonNr > 0)")}); });
     const double h2 = timeIt([&] { handRows = handWritten(db, {}); });
     std::printf("grouped week, whole club: %.1f ms (%d rows); hand-written SQLite %.1f ms (%d rows); ratio %.2f\n", e2,
                 rows, h2, handRows, e2 / h2);
+    benchLine("grouped week evaluation, whole club", e2, h2, "ratio", 2);
     const QStringList year{QStringLiteral("(tr.PersonNr = %1) and").arg(kFirstAthlete),
                            QStringLiteral("(tr.Datum >= \"2024-01-01\") and"),
                            QStringLiteral("(tr.Datum <= \"2024-12-31\")")};
@@ -158,5 +161,6 @@ int main(int argc, char **argv) {
         cells = builder.resultTable()->recordCount() * (int(builder.resultTable()->fields().size()) - 1);
     });
     std::printf("cross table 52 weeks x 20 values: %.1f ms (%d cells; target 200 ms)\n", e3, cells);
+    benchLine("cross table 52 weeks x 20 values", e3, -1, "ms", 200);
     return 0;
 }

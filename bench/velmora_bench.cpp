@@ -2,6 +2,7 @@
 // SQLite. Prints the median of several runs of each and their ratio.
 //
 //   velmora_bench [--rows N] [--runs K]
+#include "BenchLine.h"
 #include "app/DocumentList.h"
 #include "app/Installation.h"
 #include "design/BlockDesign.h"
@@ -42,6 +43,7 @@ std::pair<double, double> medianPair(int runs, const std::function<void()> &a, c
 void report(const char *name, double ours, double direct, double limit) {
     std::printf("%-44s %9.2f ms   direct %9.2f ms   ratio %5.2f (target <= %.1f)\n", name, ours, direct, ours / direct,
                 limit);
+    benchLine(name, ours, direct, "ratio", limit);
 }
 
 // A diary of n entries over a few years for a handful of persons.
@@ -187,6 +189,7 @@ void benchFinishBlock(int runs) {
     std::sort(times.begin(), times.end());
     std::printf("%-44s %9.2f ms   (min %.2f, max %.2f; target < 100 ms)\n", "finishing a block of 40 fields",
                 times[times.size() / 2], times.front(), times.back());
+    benchLine("finishing a block of 40 fields", times[times.size() / 2], -1, "ms", 100);
 }
 } // namespace
 

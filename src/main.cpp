@@ -1,5 +1,6 @@
 // The program: the command line, the installation, then the start-up
 // sequence that ends in the main window (class TMainForm).
+#include "app/DemoClub.h"
 #include "app/ExchangeRun.h"
 #include "app/Installation.h"
 #include "app/ProgramStart.h"
@@ -7,6 +8,7 @@
 #include "base/Log.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
+#include "base/Translations.h"
 #include "controls/TMessageBoxes.h"
 #include "design/FormElementCache.h"
 #include "evaluation/CommandLineEvaluation.h"
@@ -16,6 +18,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTextStream>
@@ -68,15 +71,29 @@ int main(int argc, char **argv) {
         app.emplace(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Velmora 5"));
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
-                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        // Installed, the catalogue lies in share/velmora5/translations; in the
+        // build directory next to the program; else Qt's own.
+        if (!LoadQtTranslation(qtTranslator, QCoreApplication::applicationDirPath()).isEmpty())
             QApplication::installTranslator(&qtTranslator);
+        // Every window takes the program's own icon.
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/velmora5.png")));
         Messages::install(&boxes);
     }
 
     Installation installation(cl.configDir);
     try {
-        installation.initialize(cl.serial);
+        if (cl.demo) {
+            // The index description goes next to the program as the block
+            // designer's does; without windows there is no program path.
+            QString idxPath;
+            if (app) {
+                InitPaths(QApplication::applicationFilePath(), installation.configDir(), QString(), QString());
+                idxPath = FileNextToProgram(QStringLiteral("IDX"));
+            }
+            DemoClub::createInstallation(installation, cl.serial, idxPath);
+        } else {
+            installation.initialize(cl.serial);
+        }
     } catch (const VelmoraError &e) {
         const int rc = ProgramStart::refuseStart(e.message(), app.has_value());
         Messages::install(nullptr);

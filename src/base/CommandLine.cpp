@@ -92,6 +92,8 @@ CommandLine parseCommandLine(const QStringList &args) {
                                               : cl.importArchive) = v;
         } else if (a == QLatin1String("--init") && !hasInline) {
             cl.init = true;
+        } else if (a == QLatin1String("--demo") && !hasInline) {
+            cl.demo = true;
         } else if (a == QLatin1String("--version") && !hasInline) {
             cl.version = true;
         } else if ((a == QLatin1String("--help") || a == QLatin1String("-h")) && !hasInline) {
@@ -105,6 +107,15 @@ CommandLine parseCommandLine(const QStringList &args) {
             cl.error = QStringLiteral("Unbekanntes Argument \"%1\". Hilfe mit --help.").arg(args[i]);
             return cl;
         }
+    }
+    if (cl.demo && cl.evaluate != 0) {
+        cl.error = QStringLiteral("--demo und --evaluate können nicht zusammen verwendet werden.");
+        return cl;
+    }
+    if (cl.demo && (!cl.printPdf.isEmpty() || cl.exchange())) {
+        cl.error =
+            QStringLiteral("--demo lässt sich nicht mit --print-pdf, --backup, --export oder --import verbinden.");
+        return cl;
     }
     const bool printing = !cl.printPdf.isEmpty();
     const int commands = (cl.evaluate != 0) + printing + !cl.backup.isEmpty() + !cl.exportArchive.isEmpty() +
@@ -141,6 +152,8 @@ QString commandLineHelp() {
                           "                    Datenbanken DBLOG und DBLOG_COPY darin)\n"
                           "  --serial N        Installationsnummer einer neuen Installation (1 bis 32767)\n"
                           "  --init            Konfiguration, Datenbanken und Tabellen anlegen, dann beenden\n"
+                          "  --demo            eine neue Installation mit einem Demonstrationsverein füllen und\n"
+                          "                    mit der Anmeldung starten (mit --init: nur anlegen)\n"
                           "  --evaluate NR --person P --kind K [--compare-person P2 --compare-kind K2]\n"
                           "                    Auswertung NR für die Dokumente der Person P (Art K, z.B. 2\n"
                           "                    Protokoll, 3 Plan) ausführen, wahlweise verglichen mit P2/K2;\n"

@@ -13,6 +13,7 @@ struct CommandLine {
     QString configDir;
     int serial = 0; // 0: not given
     bool init = false;
+    bool demo = false; // --demo: a new installation with the demonstration club
     bool version = false;
     bool help = false;
     // --evaluate NR --person P --kind K [--compare-person P2 --compare-kind K2]:

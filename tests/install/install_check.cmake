@@ -1,0 +1,43 @@
+# Installs the build into a fresh prefix and checks what a desktop needs:
+# the three programs side by side, the menu entry, the icon, the German
+# translations, and that the installed program runs.
+#   cmake -DBUILD=<build dir> -DPREFIX=<empty dir> -P install_check.cmake
+if(NOT BUILD OR NOT PREFIX)
+  message(FATAL_ERROR "BUILD and PREFIX are required")
+endif()
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX} RESULT_VARIABLE rc OUTPUT_QUIET)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${rc}")
+endif()
+foreach(f bin/velmora5 bin/pkzip bin/pkunzip share/applications/velmora5.desktop
+          share/icons/hicolor/scalable/apps/velmora5.svg share/icons/hicolor/256x256/apps/velmora5.png
+          share/velmora5/translations/qtbase_de.qm)
+  if(NOT EXISTS ${PREFIX}/${f})
+    message(FATAL_ERROR "missing after install: ${f}")
+  endif()
+endforeach()
+file(READ ${PREFIX}/share/applications/velmora5.desktop desktop)
+foreach(line "Name=Velmora 5" "Comment=Trainingstagebuch und Trainingsauswertung" "Exec=velmora5" "Icon=velmora5"
+             "Categories=Sports;Education;")
+  string(FIND "${desktop}" "${line}" at)
+  if(at LESS 0)
+    message(FATAL_ERROR "the desktop entry lacks \"${line}\"")
+  endif()
+endforeach()
+find_program(VALIDATE desktop-file-validate)
+if(VALIDATE)
+  execute_process(COMMAND ${VALIDATE} ${PREFIX}/share/applications/velmora5.desktop RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "desktop-file-validate refuses the entry")
+  endif()
+endif()
+execute_process(COMMAND ${PREFIX}/bin/velmora5 --version RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "^Velmora 5 ")
+  message(FATAL_ERROR "the installed program does not run: ${rc} ${out}")
+endif()
+execute_process(COMMAND ${PREFIX}/bin/pkzip RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+if(NOT rc EQUAL 2)
+  message(FATAL_ERROR "the installed pkzip does not run as expected: ${rc}")
+endif()
+message(STATUS "installed into ${PREFIX}: ${out}")
