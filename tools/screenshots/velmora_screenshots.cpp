@@ -20,6 +20,8 @@
 #include "design/TTrKz.h"
 #include "design/TTrTable.h"
 #include "diary/TTrainingstagebuch.h"
+#include "evaluation/TAuswertung.h"
+#include "evaluation/TAuswertungsAssistent.h"
 #include "people/TFilter.h"
 #include "people/TSportlerkartei.h"
 #include "store/Cursor.h"
@@ -27,7 +29,9 @@
 #include "store/Query.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -44,6 +48,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QToolButton>
 #include <QTranslator>
 #include <QTreeWidget>
 #include <cstdio>
@@ -146,6 +151,32 @@ QAbstractButton *visibleButton(QWidget &window, const QString &text) {
     return nullptr;
 }
 
+// A command of the main window's menus, as a coach picks it.
+void command(QWidget &form, const QString &objectName) {
+    auto *action = form.findChild<QAction *>(objectName);
+    if (!action || !action->isEnabled()) {
+        std::fprintf(stderr, "velmora_screenshots: command %s not available\n", qPrintable(objectName));
+        ++g_failures;
+        return;
+    }
+    action->trigger();
+}
+
+QTreeWidgetItem *documentItem(QTreeWidget *tree, const QString &kind, const QString &start) {
+    if (!tree)
+        return nullptr;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *group = tree->topLevelItem(i);
+        if (group->text(0) == kind)
+            for (int j = 0; j < group->childCount(); ++j)
+                if (group->child(j)->text(0).startsWith(start)) {
+                    group->setExpanded(true);
+                    return group->child(j);
+                }
+    }
+    return nullptr;
+}
+
 QVariant firstValue(Database &db, const QString &sql) {
     Query q(db, sql);
     q.open();
@@ -170,7 +201,9 @@ Club makeClub(Database &db, const QString &configDir) {
     options.serial = kSerial;
     options.today = kToday;
     options.idxPath = configDir + QStringLiteral("/velmora5.IDX");
-    options.workbookPath = configDir + QStringLiteral("/Saison.ods");
+    // The workbook window shows this path; where the program puts it for a
+    // coach called "trainer" keeps the picture the same from run to run.
+    options.workbookPath = QStringLiteral("/home/trainer/.config/Norvask/Velmora5/Saisonanalyse.ods");
     Club c;
     c.r = DemoClub::create(db, options);
     c.athlete = c.r.athletes[0];
@@ -255,16 +288,9 @@ void walk(Database &db, const Club &club, const QString &dir) {
         // Everything the coach may read, an athlete's protocol chosen.
         if (auto *select = open.findChild<QComboBox *>(QStringLiteral("cbxSelect")))
             select->setCurrentIndex(2);
-        if (auto *tree = open.findChild<QTreeWidget *>(QStringLiteral("tvOpen")))
-            for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-                QTreeWidgetItem *group = tree->topLevelItem(i);
-                if (group->text(0) == QLatin1String("Protokoll"))
-                    for (int j = 0; j < group->childCount(); ++j)
-                        if (group->child(j)->text(0).startsWith(club.athleteLast)) {
-                            group->setExpanded(true);
-                            tree->setCurrentItem(group->child(j));
-                        }
-            }
+        auto *tree = open.findChild<QTreeWidget *>(QStringLiteral("tvOpen"));
+        if (QTreeWidgetItem *item = documentItem(tree, QStringLiteral("Protokoll"), club.athleteLast))
+            tree->setCurrentItem(item);
         shoot(open, dir, QStringLiteral("open-dialog"));
         if (QAbstractButton *more = visibleButton(open, QStringLiteral("&Erweitert >>>")))
             more->click();
@@ -350,6 +376,59 @@ void walk(Database &db, const Club &club, const QString &dir) {
         filter.reject();
     }
 
+    // The cross table as "Öffnen" opens it; "Entwurfsansicht" shows its
+    // definition page by page, "Fertig" on "Felder" leads to the documents.
+    whenModal(QStringLiteral("Auswertungsassistent"), [&dir, &club](QDialog &dialog) {
+        auto *wizard = qobject_cast<TAuswertungsAssistent *>(&dialog);
+        if (!wizard) {
+            ++g_failures;
+            return;
+        }
+        auto expect = [wizard](int page, const char *name) {
+            if (wizard->currentPage() == page)
+                return true;
+            std::fprintf(stderr, "velmora_screenshots: the wizard is not on its page %s\n", name);
+            ++g_failures;
+            return false;
+        };
+        auto click = [wizard](const char *name) {
+            if (QAbstractButton *b = button(*wizard, QString::fromLatin1(name)))
+                b->click();
+        };
+        // Wide enough for all the page tabs.
+        wizard->resize(720, 440);
+        settle();
+        click("btnEntwurfsansicht");
+        if (!expect(TAuswertungsAssistent::PageArt, "Art"))
+            return;
+        shoot(*wizard, dir, QStringLiteral("evaluation-kind"));
+        click("btnWeiter");
+        click("btnWeiter");
+        if (!expect(TAuswertungsAssistent::PageXAchse, "X-Achse"))
+            return;
+        shoot(*wizard, dir, QStringLiteral("evaluation-axis"));
+        click("btnWeiter");
+        click("btnWeiter");
+        if (!expect(TAuswertungsAssistent::PageFelder, "Felder"))
+            return;
+        shoot(*wizard, dir, QStringLiteral("evaluation-fields"));
+        if (auto *test = wizard->findChild<QCheckBox *>(QStringLiteral("cbxTest")))
+            test->setChecked(true);
+        click("btnFertig");
+        if (!expect(TAuswertungsAssistent::PageDokumente, "Dokumente"))
+            return;
+        auto *tree = wizard->findChild<QTreeWidget *>(QStringLiteral("tvOpen2"));
+        if (QTreeWidgetItem *item = documentItem(tree, QStringLiteral("Protokoll"), club.athleteLast))
+            tree->setCurrentItem(item);
+        shoot(*wizard, dir, QStringLiteral("evaluation-documents"));
+    });
+    form.RunEvaluationWizard(club.r.evalKreuz, false, QStringLiteral("Sätze je Übung und Monat"));
+
+    // The workbook as "Öffnen" opens it.
+    whenModal(QStringLiteral("Eingebundene Auswertung"),
+              [&dir](QDialog &window) { shoot(window, dir, QStringLiteral("workbook")); });
+    form.OpenWorkbookWindow(club.r.workbook, false);
+
     // The athlete's protocol of the last four weeks as the open dialog opens
     // it.
     TTrainingstagebuch *diary = form.CreateDiary();
@@ -375,7 +454,51 @@ void walk(Database &db, const Club &club, const QString &dir) {
     whenModal(QStringLiteral("Neuer Eintrag"),
               [&dir](QDialog &search) { shoot(search, dir, QStringLiteral("new-entry")); });
     form.DiaryNewEntry(*diary);
+
+    // "Datei → Seite einrichten..." for the diary's list.
+    whenModal(QStringLiteral("Seite einrichten"),
+              [&dir](QDialog &setup) { shoot(setup, dir, QStringLiteral("page-setup")); });
+    command(form, QStringLiteral("miPage1"));
+
+    // The diary's "Auswertung" menu: the weekly volume of the four weeks it
+    // lists, as a chart beside the diary.
+    if (auto *evaluations = diary->findChild<QToolButton *>(QStringLiteral("btnAuswertung"));
+        evaluations && evaluations->menu()) {
+        QAction *weekly = nullptr;
+        for (QAction *item : evaluations->menu()->actions())
+            if (item->data().toInt() == club.r.evalWoche)
+                weekly = item;
+        if (weekly) {
+            weekly->trigger();
+            QMdiSubWindow *result = nullptr;
+            for (QMdiSubWindow *sub : form.mdiArea()->subWindowList())
+                if (qobject_cast<TAuswertung *>(sub->widget()))
+                    result = sub;
+            if (result) {
+                result->showMaximized();
+                shoot(form, dir, QStringLiteral("evaluation-result"));
+                whenModal(QStringLiteral("Diagrammeinstellungen"), [&dir](QDialog &layout) {
+                    layout.resize(400, layout.height());
+                    shoot(layout, dir, QStringLiteral("chart-settings"));
+                });
+                command(form, QStringLiteral("miLayout1"));
+            } else {
+                std::fputs("velmora_screenshots: the result window did not open\n", stderr);
+                ++g_failures;
+            }
+        } else {
+            std::fputs("velmora_screenshots: the diary offers no weekly evaluation\n", stderr);
+            ++g_failures;
+        }
+    } else {
+        ++g_failures;
+    }
     form.CloseAll1Click();
+
+    // "Datei → Daten einlesen.." before an archive is chosen.
+    whenModal(QStringLiteral("Datenaustausch"),
+              [&dir](QDialog &exchange) { shoot(exchange, dir, QStringLiteral("exchange")); });
+    command(form, QStringLiteral("miExcange1"));
 }
 
 } // namespace
