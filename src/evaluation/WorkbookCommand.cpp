@@ -1,3 +1,6 @@
+// The workbook menu of the diary window (class TTrainingstagebuch): the save
+// dialog, the replace question and the wait cursor around writing the exports
+// and starting the spreadsheet program; the work itself is WorkbookOpening's.
 #include "evaluation/WorkbookCommand.h"
 
 #include "base/Errors.h"
