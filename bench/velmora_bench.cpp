@@ -2,6 +2,7 @@
 // SQLite. Prints the median of several runs of each and their ratio.
 //
 //   velmora_bench [--rows N] [--runs K]
+//   velmora_bench --athletes A --years Y [--runs K]   (one entry per athlete and day)
 #include "BenchLine.h"
 #include "app/DocumentList.h"
 #include "app/Installation.h"
@@ -46,18 +47,18 @@ void report(const char *name, double ours, double direct, double limit) {
     benchLine(name, ours, direct, "ratio", limit);
 }
 
-// A diary of n entries over a few years for a handful of persons.
-void generate(Database &db, int n) {
+// A diary of n entries, one per person and day in turn, over `days` days.
+void generate(Database &db, int n, int persons, int days) {
     Transaction tx(db);
     Statement st(
         db, QStringLiteral("INSERT INTO TR (SerienNr, TrNr, PersonNr, Datum, Beschreibung, Woche, Wochentag, "
                            "FormularNr, Art, AutorNr, ProjektNr) VALUES (1, ?, ?, ?, ?, ?, ?, 65537, ?, 65538, 0)"));
     const QDate start(2020, 1, 6);
     for (int i = 1; i <= n; ++i) {
-        const QDate d = start.addDays(i % 2000);
+        const QDate d = start.addDays(((i - 1) / persons) % days);
         st.reset();
         st.bind(1, i);
-        st.bind(2, 65539 + i % 7);
+        st.bind(2, 65539 + (i - 1) % persons);
         st.bind(3, QDateTime(d, QTime(i % 24, 0)), FieldType::Timestamp);
         st.bind(4, QStringLiteral("Eintrag %1").arg(i));
         st.bind(5, QStringLiteral("%1").arg(d.weekNumber(), 2, 10, QLatin1Char('0')));
@@ -195,20 +196,27 @@ void benchFinishBlock(int runs) {
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
-    int rows = 100000, runs = 11;
+    int rows = 100000, runs = 11, athletes = 7, years = 0;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--rows"))
             rows = args[i + 1].toInt();
         if (args[i] == QLatin1String("--runs"))
             runs = args[i + 1].toInt();
+        if (args[i] == QLatin1String("--athletes"))
+            athletes = std::max(1, args[i + 1].toInt());
+        if (args[i] == QLatin1String("--years"))
+            years = std::max(1, args[i + 1].toInt());
     }
+    const int days = years > 0 ? 365 * years : 2000;
+    if (years > 0)
+        rows = athletes * days;
     QTemporaryDir dir;
     Installation inst(dir.path());
     inst.initialize(1);
     Database &db = inst.dblog();
-    generate(db, rows);
-    std::printf("%d rows, median of %d runs\n", rows, runs);
+    generate(db, rows, athletes, days);
+    std::printf("%d rows (%d athletes, %d days), median of %d runs\n", rows, athletes, days, runs);
 
     long long sink = 0;
     const auto [cursor, raw] = medianPair(
