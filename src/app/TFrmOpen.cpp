@@ -2,7 +2,7 @@
 
 #include "base/GermanInput.h"
 #include "base/Helpers.h"
-#include "base/Messages.h"
+#include "controls/TMessageBoxes.h"
 #include "store/Cursor.h"
 #include "store/Engine.h"
 #include "store/Errors.h"
@@ -227,10 +227,7 @@ void TFrmOpen::guarded(const std::function<void()> &handler) {
     try {
         handler();
     } catch (const VelmoraError &e) {
-        Messages::error(e.message());
-        if (!e.control().isEmpty())
-            if (auto *w = findChild<QWidget *>(e.control()))
-                w->setFocus();
+        ShowError(this, e);
     }
 }
 

@@ -2,6 +2,8 @@
 // system's messages and questions as modal message boxes.
 #include "controls/TMessageBoxes.h"
 
+#include "base/Errors.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -35,6 +37,14 @@ void TMessageBoxes::show(Kind kind, const QString &rawText) {
 bool TMessageBoxes::ask(const QString &text) {
     return QMessageBox::question(QApplication::activeWindow(), QStringLiteral("Velmora 5"), lines(text),
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+void ShowError(QWidget *window, const VelmoraError &e) {
+    Messages::error(e.message());
+    if (e.control().isEmpty() || !window)
+        return;
+    if (auto *w = window->findChild<QWidget *>(e.control()))
+        w->setFocus();
 }
 
 } // namespace velmora

@@ -1,7 +1,7 @@
 #include "design/TFFieldEditor.h"
 
-#include "base/Messages.h"
 #include "controls/DBControls.h"
+#include "controls/TMessageBoxes.h"
 #include "design/FormDesign.h"
 
 #include <QFormLayout>
@@ -155,10 +155,7 @@ void TFFieldEditor::btnOkClick() {
             dsFField->updateRecord();
             m_fields->post();
         } catch (const VelmoraError &e) {
-            Messages::error(e.message());
-            if (!e.control().isEmpty())
-                if (auto *w = findChild<QWidget *>(e.control()))
-                    w->setFocus();
+            ShowError(this, e);
             return;
         }
     }

@@ -1,9 +1,9 @@
 #include "design/TIndexValues.h"
 
-#include "base/Messages.h"
 #include "base/Settings.h"
 #include "controls/DBControls.h"
 #include "controls/TDBTypeGrid.h"
+#include "controls/TMessageBoxes.h"
 #include "design/AssignedValuesModel.h"
 #include "store/Engine.h"
 
@@ -196,10 +196,7 @@ void TIndexValues::done(int result) {
 }
 
 void TIndexValues::showError(const VelmoraError &e) {
-    Messages::error(e.message());
-    if (!e.control().isEmpty())
-        if (auto *w = findChild<QWidget *>(e.control()))
-            w->setFocus();
+    ShowError(this, e);
 }
 
 void TIndexValues::afterChange() {

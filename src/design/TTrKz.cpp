@@ -1,8 +1,8 @@
 #include "design/TTrKz.h"
 
-#include "base/Messages.h"
 #include "base/Settings.h"
 #include "controls/DBControls.h"
+#include "controls/TMessageBoxes.h"
 #include "design/FormElementCache.h"
 #include "design/TFFieldEditor.h"
 #include "store/Engine.h"
@@ -232,10 +232,7 @@ bool TTrKz::guarded(const std::function<void()> &step) {
         step();
         return true;
     } catch (const VelmoraError &e) {
-        Messages::error(e.message());
-        if (!e.control().isEmpty())
-            if (auto *w = findChild<QWidget *>(e.control()))
-                w->setFocus();
+        ShowError(this, e);
         return false;
     }
 }

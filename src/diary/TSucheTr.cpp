@@ -1,6 +1,6 @@
 #include "diary/TSucheTr.h"
 
-#include "base/Messages.h"
+#include "controls/TMessageBoxes.h"
 #include "diary/EntryOperations.h"
 #include "store/Errors.h"
 #include "store/Query.h"
@@ -240,9 +240,7 @@ void TSucheTr::btnOkClick() {
         m_date = date;
         m_person = person;
     } catch (const VelmoraError &e) {
-        Messages::error(e.message());
-        if (QWidget *w = e.control().isEmpty() ? nullptr : findChild<QWidget *>(e.control()))
-            w->setFocus();
+        ShowError(this, e);
         return;
     }
     accept();

@@ -1,9 +1,9 @@
 #include "evaluation/TWorkbookDataLink.h"
 
-#include "base/Messages.h"
 #include "base/Settings.h"
 #include "controls/DBControls.h"
 #include "controls/TDBTypeGrid.h"
+#include "controls/TMessageBoxes.h"
 #include "evaluation/WorkbookDesign.h"
 #include "store/CursorModel.h"
 #include "store/Engine.h"
@@ -194,10 +194,7 @@ bool TWorkbookDataLink::guarded(const std::function<void()> &step) {
         step();
         return true;
     } catch (const VelmoraError &e) {
-        Messages::error(e.message());
-        if (!e.control().isEmpty())
-            if (auto *w = findChild<QWidget *>(e.control()))
-                w->setFocus();
+        ShowError(this, e);
         return false;
     }
 }
