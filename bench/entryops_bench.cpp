@@ -53,14 +53,14 @@ int main(int argc, char **argv) {
             sources.push_back({1, trNr});
             for (const QString &table : tables)
                 for (int r = 0; r < kRows; ++r)
-                    test::InsertRow(db, table,
-                                    {{QStringLiteral("SerienNr"), 1},
-                                     {QStringLiteral("TrNr"), trNr},
-                                     {QStringLiteral("Order"), r},
-                                     {QStringLiteral("Wdh"), r},
-                                     {QStringLiteral("Zeit"), r * 1.5},
-                                     {QStringLiteral("Text"), QStringLiteral("Zeile %1").arg(r)},
-                                     {QStringLiteral("Art"), ClubFixture::kValueLocker}});
+                    InsertRow(db, table,
+                              {{QStringLiteral("SerienNr"), 1},
+                               {QStringLiteral("TrNr"), trNr},
+                               {QStringLiteral("Order"), r},
+                               {QStringLiteral("Wdh"), r},
+                               {QStringLiteral("Zeit"), r * 1.5},
+                               {QStringLiteral("Text"), QStringLiteral("Zeile %1").arg(r)},
+                               {QStringLiteral("Art"), ClubFixture::kValueLocker}});
         }
         tx.commit();
     }

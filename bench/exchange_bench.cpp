@@ -34,19 +34,19 @@ int buildSender(Database &db) {
     const int base = 3 * 65536;
     const int athlete = base + 2, form = base + 1;
     Transaction tx(db);
-    test::InsertRow(db, QStringLiteral("PERSON"),
-                    {{QStringLiteral("PersonNr"), athlete}, {QStringLiteral("Nachname"), QStringLiteral("Athlet")}});
+    InsertRow(db, QStringLiteral("PERSON"),
+              {{QStringLiteral("PersonNr"), athlete}, {QStringLiteral("Nachname"), QStringLiteral("Athlet")}});
     const QList<test::FieldSpec> fields{{QStringLiteral("Wdh"), QStringLiteral("I")},
                                         {QStringLiteral("Zeit"), QStringLiteral("F")},
                                         {QStringLiteral("Text"), QStringLiteral("A"), 30},
                                         {QStringLiteral("Art"), QStringLiteral("X")}};
-    test::InsertRow(db, QStringLiteral("TR"),
-                    {{QStringLiteral("SerienNr"), 3},
-                     {QStringLiteral("TrNr"), 1},
-                     {QStringLiteral("PersonNr"), athlete},
-                     {QStringLiteral("Beschreibung"), QStringLiteral("Formular")},
-                     {QStringLiteral("FormularNr"), form},
-                     {QStringLiteral("Art"), 1}});
+    InsertRow(db, QStringLiteral("TR"),
+              {{QStringLiteral("SerienNr"), 3},
+               {QStringLiteral("TrNr"), 1},
+               {QStringLiteral("PersonNr"), athlete},
+               {QStringLiteral("Beschreibung"), QStringLiteral("Formular")},
+               {QStringLiteral("FormularNr"), form},
+               {QStringLiteral("Art"), 1}});
     int ff = 0;
     for (int b = 1; b <= kBlocks; ++b) {
         test::AddBlock(db, base + b, QStringLiteral("TR_%1").arg(b), false, fields);

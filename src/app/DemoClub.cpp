@@ -50,15 +50,6 @@ private:
 
 constexpr quint64 kSeed = 5301;
 
-void insertRow(Database &db, const QString &table, const QVariantMap &values) {
-    Cursor c(db, table);
-    c.open();
-    c.append();
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        c.setValue(it.key(), it.value());
-    c.post();
-}
-
 // A prepared INSERT that binds each value with its column's type, so that
 // dates and times are stored in the engine's form; for the many diary rows.
 class RowWriter {
@@ -226,7 +217,7 @@ void addPickValues(Database &db, int serial, int coach, const PickList::Field &f
 int addFilter(Database &db, int serial, int owner, const QString &name, int art, const QVariant &von,
               const QVariant &bis, bool relativ, const QList<qint64> &personen, const QList<qint64> &formulare) {
     const int nr = nextObjectKey(db, QStringLiteral("FILTER"), QStringLiteral("FilterNr"), serial);
-    insertRow(
+    InsertRow(
         db, QStringLiteral("FILTER"),
         {{QStringLiteral("FilterNr"), nr},
          {QStringLiteral("Name"), name},
@@ -255,7 +246,7 @@ struct EvalField {
 int addEvaluation(Database &db, int serial, int coach, const QString &name, const QString &bemerkung, bool cross,
                   int artX, int artY, const QList<int> &blocks, const QList<EvalField> &fields) {
     const int nr = nextEvaluationNumber(db, serial);
-    insertRow(db, QStringLiteral("AUSWERT"),
+    InsertRow(db, QStringLiteral("AUSWERT"),
               {{QStringLiteral("AuswertungNr"), nr},
                {QStringLiteral("Auswertung"), name},
                {QStringLiteral("Bemerkung"), bemerkung},
@@ -268,7 +259,7 @@ int addEvaluation(Database &db, int serial, int coach, const QString &name, cons
                {QStringLiteral("YAchse"), -1},
                {QStringLiteral("Geändert"), true}});
     for (int block : blocks)
-        insertRow(db, QStringLiteral("ATABLE"),
+        InsertRow(db, QStringLiteral("ATABLE"),
                   {{QStringLiteral("AuswertungNr"), nr}, {QStringLiteral("TableNr"), block}});
     QStringList names;
     int feldNr = 0;
@@ -298,7 +289,7 @@ int addEvaluation(Database &db, int serial, int coach, const QString &name, cons
             row.insert(QStringLiteral("Display"), out.display);
         }
         names << f.name;
-        insertRow(db, QStringLiteral("AFIELD"), row);
+        InsertRow(db, QStringLiteral("AFIELD"), row);
     }
     return nr;
 }
@@ -631,7 +622,7 @@ DemoClub::Result DemoClub::create(Database &db, const Options &options) {
 
     // The workbook with two linked evaluations.
     r.workbook = nextObjectKey(db, QStringLiteral("ANALYSE"), QStringLiteral("AnalyseNr"), s);
-    insertRow(db, QStringLiteral("ANALYSE"),
+    InsertRow(db, QStringLiteral("ANALYSE"),
               {{QStringLiteral("AnalyseNr"), r.workbook},
                {QStringLiteral("AnalyseName"), QStringLiteral("Saisonanalyse")},
                {QStringLiteral("TrainerNr"), r.coach},
@@ -639,12 +630,12 @@ DemoClub::Result DemoClub::create(Database &db, const Options &options) {
                {QStringLiteral("BLOB"), workbookFile()},
                {QStringLiteral("Files"),
                 options.workbookPath.isEmpty() ? QStringLiteral("Saisonanalyse.ods") : options.workbookPath}});
-    insertRow(db, QStringLiteral("ANAuseAW"),
+    InsertRow(db, QStringLiteral("ANAuseAW"),
               {{QStringLiteral("AnalyseNr"), r.workbook},
                {QStringLiteral("AuswertungNr"), r.evalWoche},
                {QStringLiteral("PersonNr"), 0},
                {QStringLiteral("Sheet"), QStringLiteral("Umfang")}});
-    insertRow(db, QStringLiteral("ANAuseAW"),
+    InsertRow(db, QStringLiteral("ANAuseAW"),
               {{QStringLiteral("AnalyseNr"), r.workbook},
                {QStringLiteral("AuswertungNr"), r.evalPlanIst},
                {QStringLiteral("PersonNr"), 0},

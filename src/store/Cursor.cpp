@@ -886,4 +886,13 @@ void Cursor::deleteRow() {
     scrolledTo();
 }
 
+void InsertRow(Database &db, const QString &table, const QVariantMap &values) {
+    Cursor c(db, table);
+    c.open();
+    c.append();
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        c.setValue(it.key(), it.value());
+    c.post();
+}
+
 } // namespace velmora

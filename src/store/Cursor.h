@@ -196,4 +196,8 @@ private:
     bool m_modified = false;
 };
 
+// Appends one row through a cursor, so each value is stored with its
+// column's type and the table's checks apply as they do when typing.
+void InsertRow(Database &db, const QString &table, const QVariantMap &values);
+
 } // namespace velmora

@@ -12,6 +12,7 @@
 #include "diary/EntryOperations.h"
 #include "diary/TTrainingstagebuch.h"
 #include "store/Database.h"
+#include "support/ClubDiary.h"
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
@@ -145,14 +146,7 @@ void TestDeleteCommand::cancelInOpenDialogDeletesNothing() {
 void TestDeleteCommand::blockTableDroppedUnderAnOpenDiary() {
     TMainForm form;
     openForm(form);
-    TTrainingstagebuch *diary = form.CreateDiary();
-    diary->PersonNr = ClubFixture::kAnna;
-    diary->GruppenNr = ClubFixture::kJugend;
-    diary->TrainerNr = ClubFixture::kCoach;
-    diary->KindCode = 2;
-    diary->Name = QStringLiteral("Berg Anna");
-    diary->initialise(false);
-    diary->show();
+    TTrainingstagebuch *diary = test::OpenAnnasDiary(form, 2);
     diary->listCursor().last();
     QVERIFY(diary->entryView()); // "Langer Lauf" with its block "Lauf"
     QPointer<QWidget> shown = dynamic_cast<QWidget *>(diary->entryView());
@@ -191,14 +185,7 @@ void TestDeleteCommand::deleteAllOfADiary() {
     QFETCH(bool, yes);
     TMainForm form;
     openForm(form);
-    TTrainingstagebuch *diary = form.CreateDiary();
-    diary->PersonNr = ClubFixture::kAnna;
-    diary->GruppenNr = ClubFixture::kJugend;
-    diary->TrainerNr = ClubFixture::kCoach;
-    diary->KindCode = 3;
-    diary->Name = QStringLiteral("Berg Anna");
-    diary->initialise(false);
-    diary->show();
+    TTrainingstagebuch *diary = test::OpenAnnasDiary(form, 3);
     QCOMPARE(diary->listCursor().recordCount(), 1);
     const QString plans =
         QStringLiteral("SELECT count(*) FROM TR WHERE PersonNr = %1 AND Art = 3").arg(ClubFixture::kAnna);

@@ -4,11 +4,11 @@
 #include "app/DocumentList.h"
 #include "app/TMainForm.h"
 #include "app/TPassCheck.h"
-#include "design/TTrKz.h"
 #include "base/Settings.h"
 #include "controls/DBControls.h"
 #include "controls/TDBTypeGrid.h"
 #include "design/FormElementCache.h"
+#include "design/TTrKz.h"
 #include "diary/DiaryListModel.h"
 #include "diary/TPasteMove.h"
 #include "diary/TSucheTr.h"
@@ -16,6 +16,7 @@
 #include "diary/TTrainingselement.h"
 #include "diary/TTrainingstagebuch.h"
 #include "store/Query.h"
+#include "support/ClubDiary.h"
 #include "support/ClubFixture.h"
 #include "support/EntryFixture.h"
 #include "support/MessageRecorder.h"
@@ -134,15 +135,7 @@ void TestDiaryCommands::cleanup() {
 }
 
 void TestDiaryCommands::openDiary() {
-    m_diary = m_main->CreateDiary();
-    m_diary->PersonNr = ClubFixture::kAnna;
-    m_diary->Name = QStringLiteral("Anna Berg");
-    m_diary->GruppenNr = ClubFixture::kJugend;
-    m_diary->TrainerNr = ClubFixture::kCoach;
-    m_diary->KindCode = 2;
-    m_diary->initialise(false);
-    m_diary->show();
-    m_main->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(m_diary->parentWidget()));
+    m_diary = test::OpenAnnasDiary(*m_main, 2);
     QVERIFY(m_diary->isActive());
     focus(m_diary->dbgTr);
 }

@@ -12,6 +12,7 @@
 #include "diary/TTrainingseintrag.h"
 #include "diary/TTrainingstagebuch.h"
 #include "store/Cursor.h"
+#include "support/ClubDiary.h"
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
@@ -124,14 +125,7 @@ void TestDiaryOpen::badInputKeepsTheEntryShown() {
     QApplication::setActiveWindow(&form);
     QVERIFY(QTest::qWaitForWindowActive(&form));
     form.ApplyLogin(ClubFixture::kCoach);
-    TTrainingstagebuch *diary = form.CreateDiary();
-    diary->PersonNr = ClubFixture::kAnna;
-    diary->GruppenNr = ClubFixture::kJugend;
-    diary->TrainerNr = ClubFixture::kCoach;
-    diary->KindCode = 2;
-    diary->Name = QStringLiteral("Berg Anna");
-    diary->initialise(false);
-    diary->show();
+    TTrainingstagebuch *diary = test::OpenAnnasDiary(form, 2);
     diary->listCursor().last();
     auto *view = dynamic_cast<TTrainingseintrag *>(diary->entryView());
     QVERIFY(view);

@@ -17,8 +17,8 @@
 #include <QTest>
 
 using namespace velmora;
+using velmora::InsertRow;
 using velmora::test::ClubFixture;
-using velmora::test::InsertRow;
 using velmora::test::MessageRecorder;
 using velmora::test::TempInstallation;
 

@@ -16,6 +16,7 @@
 #include "evaluation/TChartControl.h"
 #include "store/Cursor.h"
 #include "store/Query.h"
+#include "support/ClubDiary.h"
 #include "support/ClubFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
@@ -65,15 +66,6 @@ const QString kPlainName = QStringLiteral("Läufe je Einheit");
 const QString kCrossName = QStringLiteral("Belastung je Woche");
 const QString kWeekName = QStringLiteral("Umfang pro Woche");
 
-void insertRow(Database &db, const QString &table, const QVariantMap &values) {
-    Cursor c(db, table);
-    c.open();
-    c.append();
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        c.setValue(it.key(), it.value());
-    c.post();
-}
-
 void addField(Database &db, int evaluation, int feldNr, const QString &name, const QString &typ, int tableNr, int order,
               int aggregate, const QString &expression = {}) {
     QVariantMap row{{QStringLiteral("AuswertungNr"), evaluation},
@@ -87,17 +79,17 @@ void addField(Database &db, int evaluation, int feldNr, const QString &name, con
         row.insert(QStringLiteral("SQL"), true);
         row.insert(QStringLiteral("Bedingung"), name + QStringLiteral("\r") + expression);
     }
-    insertRow(db, QStringLiteral("AFIELD"), row);
+    InsertRow(db, QStringLiteral("AFIELD"), row);
 }
 
 void addEvaluation(Database &db, int nr, const QString &name, bool cross) {
-    insertRow(db, QStringLiteral("AUSWERT"),
+    InsertRow(db, QStringLiteral("AUSWERT"),
               {{QStringLiteral("AuswertungNr"), nr},
                {QStringLiteral("Auswertung"), name},
                {QStringLiteral("TrainerNr"), ClubFixture::kCoach},
                {QStringLiteral("Gruppierung"), true},
                {QStringLiteral("Kreuztabelle"), cross}});
-    insertRow(db, QStringLiteral("ATABLE"),
+    InsertRow(db, QStringLiteral("ATABLE"),
               {{QStringLiteral("AuswertungNr"), nr}, {QStringLiteral("TableNr"), ClubFixture::kBlock}});
 }
 
@@ -207,7 +199,7 @@ void TestResultWindow::init() {
     addEvaluation(db(), kOnlyX, QStringLiteral("Notizen"), false);
     addField(db(), kOnlyX, 1, QStringLiteral("Dauer"), QStringLiteral("X"), ClubFixture::kBlock, 1, 0);
     addField(db(), kOnlyX, 2, QStringLiteral("Notiz"), QStringLiteral("D"), ClubFixture::kBlock, 4, 0);
-    insertRow(db(), QStringLiteral("FILTER"),
+    InsertRow(db(), QStringLiteral("FILTER"),
               {{QStringLiteral("FilterNr"), kEmptyFilter},
                {QStringLiteral("Name"), QStringLiteral("Alle")},
                {QStringLiteral("PersonNr"), ClubFixture::kCoach},
@@ -230,15 +222,7 @@ void TestResultWindow::init() {
     m_main->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
 
-    m_diary = m_main->CreateDiary();
-    m_diary->PersonNr = ClubFixture::kAnna;
-    m_diary->Name = QStringLiteral("Anna Berg");
-    m_diary->GruppenNr = ClubFixture::kJugend;
-    m_diary->TrainerNr = ClubFixture::kCoach;
-    m_diary->KindCode = 2;
-    m_diary->initialise(false);
-    m_diary->show();
-    m_main->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(m_diary->parentWidget()));
+    m_diary = test::OpenAnnasDiary(*m_main, 2);
     QVERIFY(m_diary->isActive());
 }
 

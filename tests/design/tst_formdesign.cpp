@@ -188,7 +188,7 @@ void TestFormDesign::twoBlocksThenOneExcluded() {
                                               QStringLiteral("L:2"), QStringLiteral("L:3"), QStringLiteral("L:4"),
                                               QStringLiteral("K:1"), QStringLiteral("K:2"), QStringLiteral("K:3")}));
     for (int tableNr : {ClubFixture::kBlock, kKraft})
-        insertRow(db(), QStringLiteral("TRuseVAL"),
+        InsertRow(db(), QStringLiteral("TRuseVAL"),
                   {{QStringLiteral("FormularNr"), f},
                    {QStringLiteral("TableNr"), tableNr},
                    {QStringLiteral("FeldNr"), tableNr == kKraft ? 2 : 3},
@@ -382,7 +382,7 @@ void TestFormDesign::cancelNewFormLeavesNoRows() {
     }
     if (stage >= 3) {
         d.alignFields();
-        insertRow(db(), QStringLiteral("TRuseVAL"),
+        InsertRow(db(), QStringLiteral("TRuseVAL"),
                   {{QStringLiteral("FormularNr"), d.formularNr()},
                    {QStringLiteral("TableNr"), kKraft},
                    {QStringLiteral("FeldNr"), 2},
@@ -548,7 +548,7 @@ void TestFormDesign::valueListFitsTheField() {
 
 void TestFormDesign::blocksWithoutTableNotOffered() {
     // A block whose designer never finished: its row holds a name, no table.
-    insertRow(db(), QStringLiteral("TRTABLE"),
+    InsertRow(db(), QStringLiteral("TRTABLE"),
               {{QStringLiteral("TableNr"), ClubFixture::kBase + 20},
                {QStringLiteral("Name"), QStringLiteral("Halbfertig")},
                {QStringLiteral("Filename"), QStringLiteral("TR_20")}});

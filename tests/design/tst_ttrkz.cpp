@@ -275,7 +275,7 @@ void TestTTrKz::indexFieldCallsThePickListEditor() {
     w.editPickList = [&calls, &names, &database](int formularNr, int tableNr, int feldNr, const QString &name) {
         calls << QList<int>{formularNr, tableNr, feldNr};
         names << name;
-        insertRow(database, QStringLiteral("TRuseVAL"),
+        InsertRow(database, QStringLiteral("TRuseVAL"),
                   {{QStringLiteral("FormularNr"), formularNr},
                    {QStringLiteral("TableNr"), tableNr},
                    {QStringLiteral("FeldNr"), feldNr},
@@ -468,7 +468,7 @@ void TestTTrKz::blocksOfferedWithTableInGermanOrder() {
     int n = 10;
     for (const auto &[tableNr, name] : blocks) {
         const QString table = QStringLiteral("TR_%1").arg(n++);
-        insertRow(db(), QStringLiteral("TRTABLE"),
+        InsertRow(db(), QStringLiteral("TRTABLE"),
                   {{QStringLiteral("TableNr"), tableNr},
                    {QStringLiteral("Name"), QString::fromUtf8(name)},
                    {QStringLiteral("Filename"), table},

@@ -260,16 +260,16 @@ private Q_SLOTS:
         const int a = trNrOf(QStringLiteral("Grundlage"));
         test::AddBlock(db(), ClubFixture::kBase + 20, QStringLiteral("TR_2"), true,
                        {{QStringLiteral("Wdh"), QStringLiteral("I")}});
-        test::InsertRow(db(), QStringLiteral("TR_2"),
-                        {{QStringLiteral("SerienNr"), 1},
-                         {QStringLiteral("TrNr"), a},
-                         {QStringLiteral("Order"), 0},
-                         {QStringLiteral("Wdh"), 5}});
-        test::InsertRow(db(), QStringLiteral("TR_2"),
-                        {{QStringLiteral("SerienNr"), 1},
-                         {QStringLiteral("TrNr"), a + 1},
-                         {QStringLiteral("Order"), 0},
-                         {QStringLiteral("Wdh"), 6}});
+        InsertRow(db(), QStringLiteral("TR_2"),
+                  {{QStringLiteral("SerienNr"), 1},
+                   {QStringLiteral("TrNr"), a},
+                   {QStringLiteral("Order"), 0},
+                   {QStringLiteral("Wdh"), 5}});
+        InsertRow(db(), QStringLiteral("TR_2"),
+                  {{QStringLiteral("SerienNr"), 1},
+                   {QStringLiteral("TrNr"), a + 1},
+                   {QStringLiteral("Order"), 0},
+                   {QStringLiteral("Wdh"), 6}});
         // A block table whose TRTABLE row is gone.
         db().exec(QStringLiteral("CREATE TABLE TR_9 (SerienNr SHORT, TrNr LONG, \"Order\" SHORT)"));
         db().exec(QStringLiteral("INSERT INTO TR_9 VALUES (1, %1, 0)").arg(a));

@@ -129,11 +129,11 @@ private Q_SLOTS:
         m_e1 = 2; // four grid rows, Wdh 10 to 13
         m_e2 = 3; // no grid rows: its view stores an empty first one
         for (int order = 0; order < 4; ++order)
-            test::InsertRow(db(), QStringLiteral("TR_2"),
-                            {{QStringLiteral("SerienNr"), 1},
-                             {QStringLiteral("TrNr"), m_e1},
-                             {QStringLiteral("Order"), order},
-                             {QStringLiteral("Wdh"), 10 + order}});
+            InsertRow(db(), QStringLiteral("TR_2"),
+                      {{QStringLiteral("SerienNr"), 1},
+                       {QStringLiteral("TrNr"), m_e1},
+                       {QStringLiteral("Order"), order},
+                       {QStringLiteral("Wdh"), 10 + order}});
         m_clip.clear();
         m_copies = 0;
         m_enabled.clear();

@@ -102,12 +102,12 @@ private Q_SLOTS:
         test::AddBlock(db(), kGrid, QStringLiteral("TR_2"), true, kGridFields);
         test::UseBlock(db(), ClubFixture::kForm, 2, kGrid, {1, 2, 3}, 6, kGridFields);
         for (int i = 0; i < 2; ++i)
-            test::InsertRow(db(), QStringLiteral("TRuseVAL"),
-                            {{QStringLiteral("FormularNr"), ClubFixture::kForm},
-                             {QStringLiteral("TableNr"), kGrid},
-                             {QStringLiteral("FeldNr"), 3},
-                             {QStringLiteral("ValueNr"), ClubFixture::kValueLocker + i},
-                             {QStringLiteral("Order"), i + 1}});
+            InsertRow(db(), QStringLiteral("TRuseVAL"),
+                      {{QStringLiteral("FormularNr"), ClubFixture::kForm},
+                       {QStringLiteral("TableNr"), kGrid},
+                       {QStringLiteral("FeldNr"), 3},
+                       {QStringLiteral("ValueNr"), ClubFixture::kValueLocker + i},
+                       {QStringLiteral("Order"), i + 1}});
         LoadFormElementCache(db(), nullptr);
         // Entries 2 and 3 of the club: rows 0 and 1 in TR_1, and row 0.
         m_e1 = 2;

@@ -14,15 +14,6 @@ constexpr int kEval = ClubFixture::kBase + 20;
 constexpr int kBlock3 = ClubFixture::kBase + 3; // TRTABLE "Kraft", Filename TR_3
 const QString kWeek = QStringLiteral("EXTRACT(YEAR FROM tr.Datum)*100 + cast(tr.Woche as Integer)");
 
-void insertRow(Database &db, const QString &table, const QVariantMap &values) {
-    Cursor c(db, table);
-    c.open();
-    c.append();
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        c.setValue(it.key(), it.value());
-    c.post();
-}
-
 // One AFIELD row: number, name, kind, block and field, aggregate, shown,
 // calculated, Bedingung.
 QVariantMap field(int nr, const QString &name, const QString &typ, int table, int order, int aggregate = 0,
@@ -41,7 +32,7 @@ QVariantMap field(int nr, const QString &name, const QString &typ, int table, in
 }
 
 void addEvaluation(Database &db, int nr, bool grouped, bool cross, const QVariantList &fields) {
-    insertRow(db, QStringLiteral("AUSWERT"),
+    InsertRow(db, QStringLiteral("AUSWERT"),
               {{QStringLiteral("AuswertungNr"), nr},
                {QStringLiteral("Auswertung"), QStringLiteral("Test %1").arg(nr)},
                {QStringLiteral("TrainerNr"), ClubFixture::kCoach},
@@ -52,7 +43,7 @@ void addEvaluation(Database &db, int nr, bool grouped, bool cross, const QVarian
     for (const QVariant &f : fields) {
         QVariantMap m = f.toMap();
         m.insert(QStringLiteral("AuswertungNr"), nr);
-        insertRow(db, QStringLiteral("AFIELD"), m);
+        InsertRow(db, QStringLiteral("AFIELD"), m);
     }
 }
 
@@ -130,11 +121,11 @@ private Q_SLOTS:
 void TestAuswertungSQL::init() {
     m_inst = std::make_unique<TempInstallation>();
     ClubFixture club(db());
-    insertRow(db(), QStringLiteral("TRTABLE"),
+    InsertRow(db(), QStringLiteral("TRTABLE"),
               {{QStringLiteral("TableNr"), kBlock3},
                {QStringLiteral("Name"), QStringLiteral("Kraft")},
                {QStringLiteral("Filename"), QStringLiteral("TR_3")}});
-    insertRow(db(), QStringLiteral("TRFIELD"),
+    InsertRow(db(), QStringLiteral("TRFIELD"),
               {{QStringLiteral("TableNr"), kBlock3},
                {QStringLiteral("Order"), 1},
                {QStringLiteral("Feldname"), QStringLiteral("Dauer")},
@@ -498,7 +489,7 @@ void TestAuswertungSQL::crossTableLaterRowOverwrites() {
 void TestAuswertungSQL::crossTableEmptyXValueGetsNoColumn() {
     Query e2(db(), QStringLiteral("select TrNr from TR where Beschreibung = 'Intervalle'"));
     e2.open();
-    insertRow(db(), QStringLiteral("TR_1"),
+    InsertRow(db(), QStringLiteral("TR_1"),
               {{QStringLiteral("SerienNr"), ClubFixture::kSerial},
                {QStringLiteral("TrNr"), e2.value(0)},
                {QStringLiteral("Order"), 1},

@@ -32,14 +32,6 @@ Run velmora5(const QStringList &args) {
 constexpr int kDates = ClubFixture::kBase + 30;
 constexpr int kBroken = ClubFixture::kBase + 31;
 
-void insertRow(Database &db, const QString &table, const QVariantMap &values) {
-    Cursor c(db, table);
-    c.open();
-    c.append();
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        c.setValue(it.key(), it.value());
-    c.post();
-}
 } // namespace
 
 class TestEvaluateCommand : public QObject {
@@ -65,11 +57,11 @@ void TestEvaluateCommand::initTestCase() {
     Database &db = m_inst->db();
     ClubFixture club(db);
     // Dates and fractions: the average distance per day.
-    insertRow(db, QStringLiteral("AUSWERT"),
+    InsertRow(db, QStringLiteral("AUSWERT"),
               {{QStringLiteral("AuswertungNr"), kDates},
                {QStringLiteral("Auswertung"), QStringLiteral("Strecke pro Tag")},
                {QStringLiteral("Gruppierung"), true}});
-    insertRow(db, QStringLiteral("AFIELD"),
+    InsertRow(db, QStringLiteral("AFIELD"),
               {{QStringLiteral("AuswertungNr"), kDates},
                {QStringLiteral("FeldNr"), 1},
                {QStringLiteral("Name"), QStringLiteral("Datum")},
@@ -77,7 +69,7 @@ void TestEvaluateCommand::initTestCase() {
                {QStringLiteral("TableNr"), 0},
                {QStringLiteral("Order"), 1},
                {QStringLiteral("Agregatfunktion"), 0}});
-    insertRow(db, QStringLiteral("AFIELD"),
+    InsertRow(db, QStringLiteral("AFIELD"),
               {{QStringLiteral("AuswertungNr"), kDates},
                {QStringLiteral("FeldNr"), 2},
                {QStringLiteral("Name"), QStringLiteral("Strecke")},
@@ -86,8 +78,8 @@ void TestEvaluateCommand::initTestCase() {
                {QStringLiteral("Order"), 2},
                {QStringLiteral("Agregatfunktion"), 2}});
     // A calculated field naming a column that does not exist.
-    insertRow(db, QStringLiteral("AUSWERT"), {{QStringLiteral("AuswertungNr"), kBroken}});
-    insertRow(db, QStringLiteral("AFIELD"),
+    InsertRow(db, QStringLiteral("AUSWERT"), {{QStringLiteral("AuswertungNr"), kBroken}});
+    InsertRow(db, QStringLiteral("AFIELD"),
               {{QStringLiteral("AuswertungNr"), kBroken},
                {QStringLiteral("FeldNr"), 1},
                {QStringLiteral("Name"), QStringLiteral("X")},

@@ -100,13 +100,13 @@ private Q_SLOTS:
         m_sameDay = m_club->addEntry(ClubFixture::kAnna, 2, QDateTime(QDate(2026, 1, 5), QTime(17, 0)),
                                      QStringLiteral("Auslaufen"));
         m_club->addBlockRow(m_sameDay, 0, 5, 1.0, ClubFixture::kValueLocker, QString());
-        test::InsertRow(db(), QStringLiteral("TR_2"),
-                        {{QStringLiteral("SerienNr"), ClubFixture::kSerial},
-                         {QStringLiteral("TrNr"), m_sameDay},
-                         {QStringLiteral("Order"), 0},
-                         {QStringLiteral("Wdh"), 6},
-                         {QStringLiteral("Zeit"), QTime(0, 5, 30)},
-                         {QStringLiteral("Art"), ClubFixture::kValueIntensiv}});
+        InsertRow(db(), QStringLiteral("TR_2"),
+                  {{QStringLiteral("SerienNr"), ClubFixture::kSerial},
+                   {QStringLiteral("TrNr"), m_sameDay},
+                   {QStringLiteral("Order"), 0},
+                   {QStringLiteral("Wdh"), 6},
+                   {QStringLiteral("Zeit"), QTime(0, 5, 30)},
+                   {QStringLiteral("Art"), ClubFixture::kValueIntensiv}});
         // The weekdays as the entry editor writes them.
         db().execLocal(QStringLiteral("update TR set Wochentag = 'Mo' where Wochentag = '1'"));
         db().execLocal(QStringLiteral("update TR set Wochentag = 'Mi' where Wochentag = '3'"));
@@ -278,11 +278,11 @@ private Q_SLOTS:
         };
         QVariantMap pulse = key(0);
         pulse.insert(QStringLiteral("Puls"), 142);
-        test::InsertRow(db(), QStringLiteral("TR_3"), pulse);
+        InsertRow(db(), QStringLiteral("TR_3"), pulse);
         QVariantMap note = key(0);
         note.insert(QStringLiteral("Bericht"), QStringLiteral("Beine schwer\nzweite Hälfte besser"));
         note.insert(QStringLiteral("Gefuehl"), QStringLiteral("gut"));
-        test::InsertRow(db(), QStringLiteral("TR_4"), note);
+        InsertRow(db(), QStringLiteral("TR_4"), note);
         LoadFormElementCache(db(), nullptr);
         m_entries->open();
 

@@ -10,6 +10,7 @@
 #include "print/DiaryPrintLayout.h"
 #include "print/TPreview.h"
 #include "store/Cursor.h"
+#include "support/ClubDiary.h"
 #include "support/ClubFixture.h"
 #include "support/Controls.h"
 #include "support/MessageRecorder.h"
@@ -119,15 +120,7 @@ void TestTPreview::init() {
     QVERIFY(!item("miPage1")->isEnabled());
     QVERIFY(!item("miPrint1")->isEnabled());
     // Anna's protocols.
-    m_diary = m_main->CreateDiary();
-    m_diary->PersonNr = ClubFixture::kAnna;
-    m_diary->Name = QStringLiteral("Berg Anna");
-    m_diary->GruppenNr = ClubFixture::kJugend;
-    m_diary->TrainerNr = ClubFixture::kCoach;
-    m_diary->KindCode = 2;
-    m_diary->initialise(false);
-    m_diary->show();
-    m_main->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(m_diary->parentWidget()));
+    m_diary = test::OpenAnnasDiary(*m_main, 2);
     QVERIFY(m_diary->isActive());
     QVERIFY(item("miPage1")->isEnabled());
     QVERIFY(item("miPrint1")->isEnabled());

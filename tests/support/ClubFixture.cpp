@@ -22,22 +22,14 @@ void person(Database &db, int nr, const QString &last, const QString &first, con
     c.setValue(QStringLiteral("LeserechteAndere"), allRights);
     c.post();
 }
-
-void insertRow(Database &db, const QString &table, const QVariantMap &values) {
-    Cursor c(db, table);
-    c.open();
-    c.append();
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        c.setValue(it.key(), it.value());
-    c.post();
-}
 } // namespace
 
 ClubFixture::ClubFixture(Database &database) : db(database) {
     Transaction tx(db);
-    person(db, kJugend, QStringLiteral("Jugend"), QString(), QVariant(), QStringLiteral("X"), kJugend, kCoach, false, false);
-    person(db, kCoach, QStringLiteral("Trainer"), QStringLiteral("Tom"), QDate(1970, 2, 3), QStringLiteral("M"), kJugend,
-           kCoach, false, false);
+    person(db, kJugend, QStringLiteral("Jugend"), QString(), QVariant(), QStringLiteral("X"), kJugend, kCoach, false,
+           false);
+    person(db, kCoach, QStringLiteral("Trainer"), QStringLiteral("Tom"), QDate(1970, 2, 3), QStringLiteral("M"),
+           kJugend, kCoach, false, false);
     person(db, kAnna, QStringLiteral("Berg"), QStringLiteral("Anna"), QDate(1990, 5, 17), QStringLiteral("F"), kJugend,
            kCoach, true, false);
     person(db, kPaul, QStringLiteral("Meier"), QStringLiteral("Paul"), QVariant(), QStringLiteral("M"), kJugend, kCoach,
@@ -47,7 +39,7 @@ ClubFixture::ClubFixture(Database &database) : db(database) {
     person(db, kOtto, QStringLiteral("Fremd"), QStringLiteral("Otto"), QDate(1985, 12, 1), QStringLiteral("M"),
            kSenioren, 0, false, false);
 
-    insertRow(db, QStringLiteral("TRTABLE"),
+    InsertRow(db, QStringLiteral("TRTABLE"),
               {{QStringLiteral("TableNr"), kBlock},
                {QStringLiteral("Name"), QStringLiteral("Lauf")},
                {QStringLiteral("Filename"), QStringLiteral("TR_1")},
@@ -63,11 +55,13 @@ ClubFixture::ClubFixture(Database &database) : db(database) {
                   {2, "Strecke", "F", 0, FieldType::Number},
                   {3, "Belastung", "X", 0, FieldType::Long},
                   {4, "Notiz", "A", 40, FieldType::Alpha}};
-    TableDef blockTable{QStringLiteral("TR_1"), {}, {QStringLiteral("SerienNr"), QStringLiteral("TrNr"), QStringLiteral("Order")}, {}};
-    blockTable.fields = {FieldDef(QStringLiteral("SerienNr"), FieldType::Short), FieldDef(QStringLiteral("TrNr"), FieldType::Long),
+    TableDef blockTable{
+        QStringLiteral("TR_1"), {}, {QStringLiteral("SerienNr"), QStringLiteral("TrNr"), QStringLiteral("Order")}, {}};
+    blockTable.fields = {FieldDef(QStringLiteral("SerienNr"), FieldType::Short),
+                         FieldDef(QStringLiteral("TrNr"), FieldType::Long),
                          FieldDef(QStringLiteral("Order"), FieldType::Short)};
     for (const F &f : fields) {
-        insertRow(db, QStringLiteral("TRFIELD"),
+        InsertRow(db, QStringLiteral("TRFIELD"),
                   {{QStringLiteral("TableNr"), kBlock},
                    {QStringLiteral("Order"), f.order},
                    {QStringLiteral("Feldname"), QString::fromUtf8(f.name)},
@@ -81,7 +75,7 @@ ClubFixture::ClubFixture(Database &database) : db(database) {
 
     // The form's own TR row, its blocks and fields.
     const int formTr = nextEntryNumber(db, kSerial);
-    insertRow(db, QStringLiteral("TR"),
+    InsertRow(db, QStringLiteral("TR"),
               {{QStringLiteral("SerienNr"), kSerial},
                {QStringLiteral("TrNr"), formTr},
                {QStringLiteral("PersonNr"), kCoach},
@@ -90,23 +84,41 @@ ClubFixture::ClubFixture(Database &database) : db(database) {
                {QStringLiteral("FormularNr"), kForm},
                {QStringLiteral("Art"), 1},
                {QStringLiteral("AutorNr"), kCoach}});
-    insertRow(db, QStringLiteral("TRuseTBL"), {{QStringLiteral("FormularNr"), kForm}, {QStringLiteral("Order"), 0}, {QStringLiteral("TableNr"), 0}});
-    insertRow(db, QStringLiteral("TRuseTBL"), {{QStringLiteral("FormularNr"), kForm}, {QStringLiteral("Order"), 1}, {QStringLiteral("TableNr"), kBlock}});
+    InsertRow(db, QStringLiteral("TRuseTBL"),
+              {{QStringLiteral("FormularNr"), kForm}, {QStringLiteral("Order"), 0}, {QStringLiteral("TableNr"), 0}});
+    InsertRow(
+        db, QStringLiteral("TRuseTBL"),
+        {{QStringLiteral("FormularNr"), kForm}, {QStringLiteral("Order"), 1}, {QStringLiteral("TableNr"), kBlock}});
     int ffOrder = 0;
     for (int feld : {1, 4})
-        insertRow(db, QStringLiteral("FFIELD"), {{QStringLiteral("FormularNr"), kForm}, {QStringLiteral("Order"), ffOrder++},
-                                                 {QStringLiteral("TableNr"), 0}, {QStringLiteral("FeldNr"), feld}});
+        InsertRow(db, QStringLiteral("FFIELD"),
+                  {{QStringLiteral("FormularNr"), kForm},
+                   {QStringLiteral("Order"), ffOrder++},
+                   {QStringLiteral("TableNr"), 0},
+                   {QStringLiteral("FeldNr"), feld}});
     for (const F &f : fields)
-        insertRow(db, QStringLiteral("FFIELD"), {{QStringLiteral("FormularNr"), kForm}, {QStringLiteral("Order"), ffOrder++},
-                                                 {QStringLiteral("TableNr"), kBlock}, {QStringLiteral("FeldNr"), f.order},
-                                                 {QStringLiteral("Prefix"), QString::fromUtf8(f.name)}});
+        InsertRow(db, QStringLiteral("FFIELD"),
+                  {{QStringLiteral("FormularNr"), kForm},
+                   {QStringLiteral("Order"), ffOrder++},
+                   {QStringLiteral("TableNr"), kBlock},
+                   {QStringLiteral("FeldNr"), f.order},
+                   {QStringLiteral("Prefix"), QString::fromUtf8(f.name)}});
 
-    insertRow(db, QStringLiteral("TRVALUE"), {{QStringLiteral("ValueNr"), kValueLocker}, {QStringLiteral("Value"), QStringLiteral("locker")}, {QStringLiteral("PersonNr"), kCoach}});
-    insertRow(db, QStringLiteral("TRVALUE"), {{QStringLiteral("ValueNr"), kValueIntensiv}, {QStringLiteral("Value"), QStringLiteral("intensiv")}, {QStringLiteral("PersonNr"), kCoach}});
+    InsertRow(db, QStringLiteral("TRVALUE"),
+              {{QStringLiteral("ValueNr"), kValueLocker},
+               {QStringLiteral("Value"), QStringLiteral("locker")},
+               {QStringLiteral("PersonNr"), kCoach}});
+    InsertRow(db, QStringLiteral("TRVALUE"),
+              {{QStringLiteral("ValueNr"), kValueIntensiv},
+               {QStringLiteral("Value"), QStringLiteral("intensiv")},
+               {QStringLiteral("PersonNr"), kCoach}});
     for (int i = 0; i < 2; ++i)
-        insertRow(db, QStringLiteral("TRuseVAL"), {{QStringLiteral("FormularNr"), kForm}, {QStringLiteral("TableNr"), kBlock},
-                                                   {QStringLiteral("FeldNr"), 3}, {QStringLiteral("ValueNr"), kValueLocker + i},
-                                                   {QStringLiteral("Order"), i + 1}});
+        InsertRow(db, QStringLiteral("TRuseVAL"),
+                  {{QStringLiteral("FormularNr"), kForm},
+                   {QStringLiteral("TableNr"), kBlock},
+                   {QStringLiteral("FeldNr"), 3},
+                   {QStringLiteral("ValueNr"), kValueLocker + i},
+                   {QStringLiteral("Order"), i + 1}});
 
     // Entries: Anna's protocols in week 2 of 2026 and one plan, Paul's protocol.
     const int e1 = addEntry(kAnna, 2, QDateTime(QDate(2026, 1, 5), QTime(8, 0)), QStringLiteral("Grundlage"));
@@ -121,7 +133,7 @@ ClubFixture::ClubFixture(Database &database) : db(database) {
     addBlockRow(e4, 0, 50, 8.0, kValueLocker, QString());
     addBlockRow(e5, 0, 30, 5.0, kValueLocker, QString());
 
-    insertRow(db, QStringLiteral("FILTER"),
+    InsertRow(db, QStringLiteral("FILTER"),
               {{QStringLiteral("FilterNr"), kFilter},
                {QStringLiteral("Name"), QStringLiteral("Ausdauer")},
                {QStringLiteral("PersonNr"), kCoach},
@@ -129,26 +141,41 @@ ClubFixture::ClubFixture(Database &database) : db(database) {
                {QStringLiteral("Autoren"), QStringLiteral("%1").arg(kCoach)},
                {QStringLiteral("Personen"), QStringLiteral("%1\r%2").arg(kAnna).arg(kPaul)},
                {QStringLiteral("Formulare"), QStringLiteral("%1").arg(kForm)}});
-    insertRow(db, QStringLiteral("FILTER"),
-              {{QStringLiteral("FilterNr"), kLowFilter}, {QStringLiteral("Name"), QStringLiteral("Standard")}, {QStringLiteral("PersonNr"), kCoach}});
+    InsertRow(db, QStringLiteral("FILTER"),
+              {{QStringLiteral("FilterNr"), kLowFilter},
+               {QStringLiteral("Name"), QStringLiteral("Standard")},
+               {QStringLiteral("PersonNr"), kCoach}});
 
-    insertRow(db, QStringLiteral("AUSWERT"),
+    InsertRow(db, QStringLiteral("AUSWERT"),
               {{QStringLiteral("AuswertungNr"), kEvaluation},
                {QStringLiteral("Auswertung"), QStringLiteral("Umfang pro Woche")},
                {QStringLiteral("TrainerNr"), kCoach},
                {QStringLiteral("Gruppierung"), true}});
-    insertRow(db, QStringLiteral("AFIELD"),
-              {{QStringLiteral("AuswertungNr"), kEvaluation}, {QStringLiteral("FeldNr"), 1}, {QStringLiteral("Name"), QStringLiteral("Woche")},
-               {QStringLiteral("Typ"), QStringLiteral("X")}, {QStringLiteral("TableNr"), 0}, {QStringLiteral("Order"), 1},
-               {QStringLiteral("Agregatfunktion"), 0}, {QStringLiteral("SQL"), true},
-               {QStringLiteral("Bedingung"), QStringLiteral("X-Achse\rEXTRACT(YEAR FROM tr.Datum)*100 + cast(tr.Woche as Integer)")}});
-    insertRow(db, QStringLiteral("AFIELD"),
-              {{QStringLiteral("AuswertungNr"), kEvaluation}, {QStringLiteral("FeldNr"), 2}, {QStringLiteral("Name"), QStringLiteral("Umfang")},
-               {QStringLiteral("Typ"), QStringLiteral("D")}, {QStringLiteral("TableNr"), kBlock}, {QStringLiteral("Order"), 1},
+    InsertRow(db, QStringLiteral("AFIELD"),
+              {{QStringLiteral("AuswertungNr"), kEvaluation},
+               {QStringLiteral("FeldNr"), 1},
+               {QStringLiteral("Name"), QStringLiteral("Woche")},
+               {QStringLiteral("Typ"), QStringLiteral("X")},
+               {QStringLiteral("TableNr"), 0},
+               {QStringLiteral("Order"), 1},
+               {QStringLiteral("Agregatfunktion"), 0},
+               {QStringLiteral("SQL"), true},
+               {QStringLiteral("Bedingung"),
+                QStringLiteral("X-Achse\rEXTRACT(YEAR FROM tr.Datum)*100 + cast(tr.Woche as Integer)")}});
+    InsertRow(db, QStringLiteral("AFIELD"),
+              {{QStringLiteral("AuswertungNr"), kEvaluation},
+               {QStringLiteral("FeldNr"), 2},
+               {QStringLiteral("Name"), QStringLiteral("Umfang")},
+               {QStringLiteral("Typ"), QStringLiteral("D")},
+               {QStringLiteral("TableNr"), kBlock},
+               {QStringLiteral("Order"), 1},
                {QStringLiteral("Agregatfunktion"), 1}});
-    insertRow(db, QStringLiteral("ATABLE"), {{QStringLiteral("AuswertungNr"), kEvaluation}, {QStringLiteral("TableNr"), kBlock}});
-    insertRow(db, QStringLiteral("ANALYSE"),
-              {{QStringLiteral("AnalyseNr"), kWorkbook}, {QStringLiteral("AnalyseName"), QStringLiteral("Saison")}, {QStringLiteral("TrainerNr"), kCoach}});
+    InsertRow(db, QStringLiteral("ATABLE"),
+              {{QStringLiteral("AuswertungNr"), kEvaluation}, {QStringLiteral("TableNr"), kBlock}});
+    InsertRow(db, QStringLiteral("ANALYSE"),
+              {{QStringLiteral("AnalyseNr"), kWorkbook},
+               {QStringLiteral("AnalyseName"), QStringLiteral("Saison")},
+               {QStringLiteral("TrainerNr"), kCoach}});
     tx.commit();
 }
 
@@ -163,8 +190,9 @@ int ClubFixture::addEntry(int person, int art, const QDateTime &when, const QStr
     c.setValue(QStringLiteral("Datum"), when);
     c.setValue(QStringLiteral("Beschreibung"), text);
     // The week of these January 2026 days is week 2 (1 January is a Thursday).
-    c.setValue(QStringLiteral("Woche"), when.date() < QDate(2026, 1, 5) ? QStringLiteral("01")
-                                       : when.date() < QDate(2026, 1, 12) ? QStringLiteral("02") : QStringLiteral("03"));
+    c.setValue(QStringLiteral("Woche"), when.date() < QDate(2026, 1, 5)    ? QStringLiteral("01")
+                                        : when.date() < QDate(2026, 1, 12) ? QStringLiteral("02")
+                                                                           : QStringLiteral("03"));
     c.setValue(QStringLiteral("Wochentag"), QString::number(when.date().dayOfWeek()));
     c.setValue(QStringLiteral("FormularNr"), form);
     c.setValue(QStringLiteral("Art"), art);
@@ -174,10 +202,14 @@ int ClubFixture::addEntry(int person, int art, const QDateTime &when, const QStr
 }
 
 void ClubFixture::addBlockRow(int trNr, int order, int dauer, double strecke, int belastung, const QString &notiz) {
-    insertRow(db, QStringLiteral("TR_1"),
-              {{QStringLiteral("SerienNr"), kSerial}, {QStringLiteral("TrNr"), trNr}, {QStringLiteral("Order"), order},
-               {QStringLiteral("Dauer"), dauer}, {QStringLiteral("Strecke"), strecke},
-               {QStringLiteral("Belastung"), belastung}, {QStringLiteral("Notiz"), notiz.isEmpty() ? QVariant() : QVariant(notiz)}});
+    InsertRow(db, QStringLiteral("TR_1"),
+              {{QStringLiteral("SerienNr"), kSerial},
+               {QStringLiteral("TrNr"), trNr},
+               {QStringLiteral("Order"), order},
+               {QStringLiteral("Dauer"), dauer},
+               {QStringLiteral("Strecke"), strecke},
+               {QStringLiteral("Belastung"), belastung},
+               {QStringLiteral("Notiz"), notiz.isEmpty() ? QVariant() : QVariant(notiz)}});
 }
 
 } // namespace velmora::test

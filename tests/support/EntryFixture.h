@@ -21,15 +21,6 @@ struct FieldSpec {
     QString werte; // FFIELD.Werte of the form field
 };
 
-inline void InsertRow(Database &db, const QString &table, const QVariantMap &values) {
-    Cursor c(db, table);
-    c.open();
-    c.append();
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        c.setValue(it.key(), it.value());
-    c.post();
-}
-
 // A block with its TRTABLE and TRFIELD rows (default layout: field k at top
 // 4 + 24k, left 100, 100 x 20, prefix at 20) and its table.
 inline void AddBlock(Database &db, int tableNr, const QString &filename, bool grid, const QList<FieldSpec> &fields) {

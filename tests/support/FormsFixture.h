@@ -11,18 +11,9 @@ namespace velmora::test::forms {
 
 inline constexpr int kKraft = ClubFixture::kBase + 2; // a card block with table TR_2
 
-inline void insertRow(Database &db, const QString &table, const QVariantMap &values) {
-    Cursor c(db, table);
-    c.open();
-    c.append();
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        c.setValue(it.key(), it.value());
-    c.post();
-}
-
 // "Kraft": Gewicht (I), Uebung (X), Farbe (C); shown as a card.
 inline void addKraftBlock(Database &db) {
-    insertRow(db, QStringLiteral("TRTABLE"),
+    InsertRow(db, QStringLiteral("TRTABLE"),
               {{QStringLiteral("TableNr"), kKraft},
                {QStringLiteral("Name"), QStringLiteral("Kraft")},
                {QStringLiteral("Filename"), QStringLiteral("TR_2")},
@@ -31,7 +22,7 @@ inline void addKraftBlock(Database &db) {
     const std::tuple<int, const char *, const char *, const char *> fields[] = {
         {1, "Gewicht", "I", "kg"}, {2, "Uebung", "X", ""}, {3, "Farbe", "C", ""}};
     for (const auto &[order, name, typ, postfix] : fields)
-        insertRow(db, QStringLiteral("TRFIELD"),
+        InsertRow(db, QStringLiteral("TRFIELD"),
                   {{QStringLiteral("TableNr"), kKraft},
                    {QStringLiteral("Order"), order},
                    {QStringLiteral("Feldname"), QString::fromUtf8(name)},
