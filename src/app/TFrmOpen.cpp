@@ -223,18 +223,10 @@ const TKeyEntry *TFrmOpen::keyEntry(const QTreeWidgetItem *item) const {
     return (i >= 0 && size_t(i) < m_keyEntries.size()) ? m_keyEntries[size_t(i)].get() : nullptr;
 }
 
-void TFrmOpen::guarded(const std::function<void()> &handler) {
-    try {
-        handler();
-    } catch (const VelmoraError &e) {
-        ShowError(this, e);
-    }
-}
-
 void TFrmOpen::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     if (!m_activated)
-        guarded([this] { FormActivate(); });
+        Guarded(this, [this] { FormActivate(); });
 }
 
 void TFrmOpen::FormActivate() {
@@ -339,13 +331,13 @@ void TFrmOpen::FillTree(int choice) {
 }
 
 void TFrmOpen::cbxSelectChange() {
-    guarded([this] { FillTree(cbxSelect->currentIndex()); });
+    Guarded(this, [this] { FillTree(cbxSelect->currentIndex()); });
 }
 
 void TFrmOpen::cbxFormularfilterChange() {
     if (!m_profil || !m_profil->isEditing())
         return;
-    guarded([this] { m_profil->setValue(QStringLiteral("OpenFormFilter"), cbxFormularfilter->currentData()); });
+    Guarded(this, [this] { m_profil->setValue(QStringLiteral("OpenFormFilter"), cbxFormularfilter->currentData()); });
 }
 
 void TFrmOpen::setExtended(bool extended) {
@@ -356,7 +348,7 @@ void TFrmOpen::setExtended(bool extended) {
 }
 
 void TFrmOpen::btnErweitertClick() {
-    guarded([this] {
+    Guarded(this, [this] {
         setExtended(!m_extended);
         FillTree(cbxSelect->currentIndex());
     });
@@ -408,23 +400,23 @@ void TFrmOpen::showRange() {
 }
 
 void TFrmOpen::btnAllesClick() {
-    guarded([this] { setRange(OpenDialogRules::all()); });
+    Guarded(this, [this] { setRange(OpenDialogRules::all()); });
 }
 
 void TFrmOpen::btnHeuteClick() {
-    guarded([this] { setRange(OpenDialogRules::today(QDate::currentDate())); });
+    Guarded(this, [this] { setRange(OpenDialogRules::today(QDate::currentDate())); });
 }
 
 void TFrmOpen::btnWocheClick() {
-    guarded([this] { setRange(OpenDialogRules::week(txtWoche->value(), txtJahr->value())); });
+    Guarded(this, [this] { setRange(OpenDialogRules::week(txtWoche->value(), txtJahr->value())); });
 }
 
 void TFrmOpen::btnMonatClick() {
-    guarded([this] { setRange(OpenDialogRules::month(txtMonat->value(), txtJahr->value())); });
+    Guarded(this, [this] { setRange(OpenDialogRules::month(txtMonat->value(), txtJahr->value())); });
 }
 
 void TFrmOpen::btnJahrClick() {
-    guarded([this] { setRange(OpenDialogRules::year(txtJahr->value())); });
+    Guarded(this, [this] { setRange(OpenDialogRules::year(txtJahr->value())); });
 }
 
 void TFrmOpen::storeDateEdit(QLineEdit *edit, const QString &column) {
@@ -461,7 +453,7 @@ void TFrmOpen::dbfBisExit() {
 }
 
 void TFrmOpen::btnOeffnenClick() {
-    guarded([this] {
+    Guarded(this, [this] {
         const TKeyEntry *entry = keyEntry(tvOpen->currentItem());
         if (!entry || !m_profil)
             return;

@@ -6,7 +6,6 @@
 #include <QDate>
 #include <QDialog>
 #include <QPixmap>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -103,9 +102,6 @@ private:
     // Writes a date edit back into its profile column; refuses text that is
     // no date.
     void storeDateEdit(QLineEdit *edit, const QString &column);
-    // Runs a handler; a refusal or engine error is shown and focuses the
-    // control it names.
-    void guarded(const std::function<void()> &handler);
 
     Database &m_db;
     int m_loginPersonNr = 0;

@@ -47,4 +47,14 @@ void ShowError(QWidget *window, const VelmoraError &e) {
         w->setFocus();
 }
 
+bool Guarded(QWidget *window, const std::function<void()> &step) {
+    try {
+        step();
+        return true;
+    } catch (const VelmoraError &e) {
+        ShowError(window, e);
+        return false;
+    }
+}
+
 } // namespace velmora

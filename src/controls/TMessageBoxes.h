@@ -2,6 +2,8 @@
 
 #include "base/Messages.h"
 
+#include <functional>
+
 class QWidget;
 
 namespace velmora {
@@ -18,5 +20,9 @@ public:
 // Tells the user what went wrong and, where the window holds the control the
 // error names, puts the cursor there so he can correct it at once.
 void ShowError(QWidget *window, const VelmoraError &e);
+
+// Runs one step of a window's work; an error it raises is shown as above and
+// the step counts as failed.
+bool Guarded(QWidget *window, const std::function<void()> &step);
 
 } // namespace velmora

@@ -227,21 +227,11 @@ void TTrKz::buildControls() {
     resize(520, 400);
 }
 
-bool TTrKz::guarded(const std::function<void()> &step) {
-    try {
-        step();
-        return true;
-    } catch (const VelmoraError &e) {
-        ShowError(this, e);
-        return false;
-    }
-}
-
 bool TTrKz::prepare() {
     if (m_prepared)
         return true;
     auto design = std::make_unique<FormDesign>(Engine::current()->dblog(), settings().SerienNr);
-    if (!guarded([&] { design->open(m_options); }))
+    if (!Guarded(this, [&] { design->open(m_options); }))
         return false;
     m_design = std::move(design);
     m_prepared = true;
@@ -290,7 +280,7 @@ void TTrKz::dbfBeschreibungChange() {
 void TTrKz::btnWeiter1Click() {
     if (!m_design || dbfBeschreibung->toPlainText().isEmpty())
         return;
-    if (guarded([this] {
+    if (Guarded(this, [this] {
             dsTr->updateRecord();
             m_design->leaveNamePage();
         }))
@@ -319,7 +309,7 @@ void TTrKz::fillBlockLists() {
         if (list->count())
             list->setCurrentRow(std::min(row, list->count() - 1));
     };
-    guarded([&] {
+    Guarded(this, [&] {
         fill(lbxVerfuegbar, m_design->availableBlocks());
         fill(lbxAusgewaehlt, m_design->chosenBlocks());
     });
@@ -337,7 +327,7 @@ void TTrKz::btnEinfuegenClick() {
     const int tableNr = currentKey(lbxVerfuegbar);
     if (!btnEinfuegen->isEnabled() || tableNr < 0)
         return;
-    guarded([&] { m_design->includeBlock(tableNr); });
+    Guarded(this, [&] { m_design->includeBlock(tableNr); });
     fillBlockLists();
 }
 
@@ -345,21 +335,21 @@ void TTrKz::btnEntfernenClick() {
     const int tableNr = currentKey(lbxAusgewaehlt);
     if (!btnEntfernen->isEnabled() || tableNr < 0)
         return;
-    guarded([&] { m_design->excludeBlock(tableNr); });
+    Guarded(this, [&] { m_design->excludeBlock(tableNr); });
     fillBlockLists();
 }
 
 void TTrKz::btnWeiter3Click() {
     if (!btnWeiter3->isEnabled())
         return;
-    if (guarded([this] { m_design->alignFields(); }))
+    if (Guarded(this, [this] { m_design->alignFields(); }))
         showPage(PageFelder);
 }
 
 void TTrKz::fillFieldGrid() {
     const int row = std::max(0, dbgFelder->currentRow());
     std::vector<FormDesign::FieldRow> rows;
-    guarded([&] { rows = m_design->formFields(); });
+    Guarded(this, [&] { rows = m_design->formFields(); });
     dbgFelder->setRowCount(int(rows.size()));
     for (int r = 0; r < int(rows.size()); ++r) {
         const FormDesign::FieldRow &f = rows[size_t(r)];
@@ -391,7 +381,7 @@ void TTrKz::btnFeldBearbeitenClick() {
         return;
     const int order = block->data(Qt::UserRole).toInt();
     bool found = false;
-    if (!guarded([&] { found = m_design->locateField(order); }) || !found)
+    if (!Guarded(this, [&] { found = m_design->locateField(order); }) || !found)
         return;
     const QString displayName = block->text() + QLatin1Char(' ') + dbgFelder->item(row, 1)->text();
     TFFieldEditor editor(&m_design->fields(), block->data(Qt::UserRole + 1).toString(),
@@ -406,7 +396,7 @@ void TTrKz::btnFertigClick() {
     if (!m_design)
         return;
     m_fillIn = cbxVorausfuellen->isChecked();
-    if (!guarded([this] {
+    if (!Guarded(this, [this] {
             dsTr->updateRecord();
             m_name = m_design->formName();
             m_design->finish(FormElementCache());
@@ -424,7 +414,7 @@ void TTrKz::btnZurueckClick() {
 
 void TTrKz::btnAbbruchClick() {
     if (m_design && !m_finished)
-        guarded([this] {
+        Guarded(this, [this] {
             m_name = m_design->formName();
             m_design->cancel(FormElementCache());
         });

@@ -83,7 +83,6 @@ private:
     void fillBlockLists();
     void fillFieldGrid();
     void updateBlockButtons();
-    bool guarded(const std::function<void()> &step);
 
     FormDesign::Options m_options;
     std::unique_ptr<FormDesign> m_design;

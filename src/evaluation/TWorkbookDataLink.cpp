@@ -189,21 +189,11 @@ void TWorkbookDataLink::buildControls() {
     resize(520, 360);
 }
 
-bool TWorkbookDataLink::guarded(const std::function<void()> &step) {
-    try {
-        step();
-        return true;
-    } catch (const VelmoraError &e) {
-        ShowError(this, e);
-        return false;
-    }
-}
-
 bool TWorkbookDataLink::prepare() {
     if (m_prepared)
         return true;
     auto design = std::make_unique<WorkbookDesign>(m_db, settings().SerienNr);
-    if (!guarded([&] { design->open(m_workbookNr, m_coach, m_readOnly); }))
+    if (!Guarded(this, [&] { design->open(m_workbookNr, m_coach, m_readOnly); }))
         return false;
     m_design = std::move(design);
     m_prepared = true;
@@ -250,7 +240,7 @@ void TWorkbookDataLink::btnImportClick() {
         return;
     const QString path = dialog.selectedFiles().constFirst();
     // What is typed into the name goes along with the file.
-    guarded([&] {
+    Guarded(this, [&] {
         dsAnalyse->updateRecord();
         m_design->importFile(path);
     });
@@ -263,7 +253,7 @@ void TWorkbookDataLink::btnFertigClick() {
         return;
     if (!dbgDataLink->finishCellEditor())
         return;
-    if (!guarded([this] {
+    if (!Guarded(this, [this] {
             dsAnalyse->updateRecord();
             m_design->finish();
         }))
@@ -274,7 +264,7 @@ void TWorkbookDataLink::btnFertigClick() {
 
 void TWorkbookDataLink::btnAbbruchClick() {
     if (m_design && !m_finished)
-        guarded([this] { m_design->cancel(); });
+        Guarded(this, [this] { m_design->cancel(); });
     QDialog::reject();
 }
 
@@ -300,7 +290,7 @@ bool TWorkbookDataLink::eventFilter(QObject *watched, QEvent *event) {
         const bool remove = key->key() == Qt::Key_Delete && key->modifiers() == Qt::ControlModifier && rows > 0;
         if (append || remove) {
             const int column = std::max(0, dbgDataLink->currentIndex().column());
-            guarded([&] {
+            Guarded(this, [&] {
                 if (append)
                     m_design->appendLink();
                 else

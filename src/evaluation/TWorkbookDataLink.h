@@ -3,7 +3,6 @@
 #include "base/Errors.h"
 
 #include <QDialog>
-#include <functional>
 #include <memory>
 
 class QPushButton;
@@ -65,7 +64,6 @@ protected:
 
 private:
     void buildControls();
-    bool guarded(const std::function<void()> &step);
 
     Database &m_db;
     int m_workbookNr;
