@@ -97,30 +97,28 @@ bool TTrTbCopy::Execute() {
 }
 
 bool TTrTbCopy::ExportData() {
-    const QString archive = AskArchive(parentWidget(), true, QStringLiteral("Daten exportieren"));
-    if (archive.isEmpty())
-        return false;
-    m_archive = archive;
-    m_txtDatei->setText(archive);
-    try {
-        ExchangeExport exporter(*Engine::current(), progress());
+    return writeArchive(QStringLiteral("Daten exportieren"), [this](ExchangeExport &exporter, const QString &archive) {
         return exporter.exportSelection(m_selection, archive);
-    } catch (const VelmoraError &e) {
-        Messages::error(e.message());
-    }
-    return false;
+    });
 }
 
 bool TTrTbCopy::Backup() {
-    const QString archive = AskArchive(parentWidget(), true, QStringLiteral("Backup"));
+    return writeArchive(QStringLiteral("Backup"), [](ExchangeExport &exporter, const QString &archive) {
+        exporter.backup(archive);
+        return true;
+    });
+}
+
+bool TTrTbCopy::writeArchive(const QString &caption,
+                             const std::function<bool(ExchangeExport &, const QString &)> &write) {
+    const QString archive = AskArchive(parentWidget(), true, caption);
     if (archive.isEmpty())
         return false;
     m_archive = archive;
     m_txtDatei->setText(archive);
     try {
         ExchangeExport exporter(*Engine::current(), progress());
-        exporter.backup(archive);
-        return true;
+        return write(exporter, archive);
     } catch (const VelmoraError &e) {
         Messages::error(e.message());
     }

@@ -11,6 +11,8 @@ class QPushButton;
 
 namespace velmora {
 
+class ExchangeExport;
+
 // The exchange window "Datenaustausch". Mode 1 (import) is shown: an archive
 // is read into the exchange directory and its data imported. Modes 2 (export
 // of the caller's selection) and 3 (backup of the data directory) run at once
@@ -56,6 +58,8 @@ public:
 
 private:
     Progress &progress() { return m_progress ? *m_progress : m_silent; }
+    // Asks for the archive under the caption and lets `write` fill it.
+    bool writeArchive(const QString &caption, const std::function<bool(ExchangeExport &, const QString &)> &write);
 
     int m_mode;
     int m_personNr;
