@@ -16,8 +16,8 @@
 #include "diary/TTrainingselement.h"
 #include "diary/TTrainingstagebuch.h"
 #include "store/Query.h"
-#include "support/ClubDiary.h"
 #include "support/ClubFixture.h"
+#include "support/ClubWindows.h"
 #include "support/EntryFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
@@ -118,11 +118,7 @@ void TestDiaryCommands::init() {
     LoadFormElementCache(db(), nullptr);
     RebuildDocumentList(db(), nullptr, ClubFixture::kCoach, ClubFixture::kJugend);
     m_messages = std::make_unique<MessageRecorder>();
-    m_main = std::make_unique<TMainForm>();
-    m_main->resize(1200, 800);
-    m_main->ApplyLogin(ClubFixture::kCoach);
-    m_main->show();
-    m_main->activateWindow();
+    m_main = test::StartMainForm();
     QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
     openDiary();
 }

@@ -16,8 +16,8 @@
 #include "evaluation/TChartControl.h"
 #include "store/Cursor.h"
 #include "store/Query.h"
-#include "support/ClubDiary.h"
 #include "support/ClubFixture.h"
+#include "support/ClubWindows.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 #include "support/WhenShown.h"
@@ -215,11 +215,7 @@ void TestResultWindow::init() {
     RebuildDocumentList(db(), nullptr, ClubFixture::kCoach, ClubFixture::kJugend);
     m_messages = std::make_unique<MessageRecorder>();
     m_out = std::make_unique<QTemporaryDir>();
-    m_main = std::make_unique<TMainForm>();
-    m_main->resize(1200, 800);
-    m_main->ApplyLogin(ClubFixture::kCoach);
-    m_main->show();
-    m_main->activateWindow();
+    m_main = test::StartMainForm();
     QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
 
     m_diary = test::OpenAnnasDiary(*m_main, 2);

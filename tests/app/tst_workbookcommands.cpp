@@ -14,6 +14,7 @@
 #include "evaluation/TWorkbookDataLink.h"
 #include "store/Database.h"
 #include "support/ClubFixture.h"
+#include "support/ClubWindows.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 #include "support/WhenShown.h"
@@ -179,11 +180,7 @@ void TestWorkbookCommands::init() {
     LoadFormElementCache(db(), nullptr);
     RebuildDocumentList(db(), nullptr, ClubFixture::kCoach, ClubFixture::kJugend);
     m_messages = std::make_unique<MessageRecorder>();
-    m_main = std::make_unique<TMainForm>();
-    m_main->resize(1200, 800);
-    m_main->ApplyLogin(ClubFixture::kCoach);
-    m_main->show();
-    m_main->activateWindow();
+    m_main = test::StartMainForm();
     QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
 }
 

@@ -10,8 +10,8 @@
 #include "print/DiaryPrintLayout.h"
 #include "print/TPreview.h"
 #include "store/Cursor.h"
-#include "support/ClubDiary.h"
 #include "support/ClubFixture.h"
+#include "support/ClubWindows.h"
 #include "support/Controls.h"
 #include "support/MessageRecorder.h"
 #include "support/PdfText.h"
@@ -111,11 +111,7 @@ void TestTPreview::init() {
     LoadFormElementCache(db(), nullptr);
     m_messages = std::make_unique<MessageRecorder>();
 
-    m_main = std::make_unique<TMainForm>();
-    m_main->resize(1200, 800);
-    m_main->ApplyLogin(ClubFixture::kCoach);
-    m_main->show();
-    m_main->activateWindow();
+    m_main = test::StartMainForm();
     QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
     QVERIFY(!item("miPage1")->isEnabled());
     QVERIFY(!item("miPrint1")->isEnabled());

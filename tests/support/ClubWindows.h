@@ -6,8 +6,20 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <memory>
 
 namespace velmora::test {
+
+// The main window at a size that shows every tool bar, the club's coach
+// logged in, shown and asked to become active; the caller waits for that.
+inline std::unique_ptr<TMainForm> StartMainForm() {
+    auto form = std::make_unique<TMainForm>();
+    form->resize(1200, 800);
+    form->ApplyLogin(ClubFixture::kCoach);
+    form->show();
+    form->activateWindow();
+    return form;
+}
 
 // Anna's diary of the given kind, opened in the main window the way the open
 // dialog opens it (her group and coach set) and made the active window, so
