@@ -38,14 +38,6 @@ bool run(const QString &program, const QStringList &args, const QString &dir) {
     return p.waitForFinished(-1) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-QStringList column(Database &db, const QString &sql) {
-    QStringList values;
-    Statement st(db, sql);
-    while (st.step())
-        values << st.value(0).toString();
-    return values;
-}
-
 } // namespace
 
 class TestExchangeCommand : public QObject {
@@ -138,24 +130,26 @@ void TestExchangeCommand::roundTrip() {
 
     Database &db = reread(*m_receiver);
     QCOMPARE(
-        column(db, QStringLiteral("SELECT Nachname FROM PERSON WHERE PersonNr >= %1 ORDER BY PersonNr").arg(3 * 65536)),
+        test::Column(
+            db, QStringLiteral("SELECT Nachname FROM PERSON WHERE PersonNr >= %1 ORDER BY PersonNr").arg(3 * 65536)),
         QStringList({"Trainer3", "Athlet3", "Trainer5", "Athlet5"}));
-    QCOMPARE(column(db, QStringLiteral("SELECT Beschreibung FROM TR WHERE SerienNr = 3 ORDER BY TrNr")),
+    QCOMPARE(test::Column(db, QStringLiteral("SELECT Beschreibung FROM TR WHERE SerienNr = 3 ORDER BY TrNr")),
              QStringList({"Laufformular", "Grundlage", "Intervalle"})); // the plan stays at home
-    QCOMPARE(column(db, QStringLiteral("SELECT Filename FROM TRTABLE WHERE TableNr = %1").arg(m_lauf)),
+    QCOMPARE(test::Column(db, QStringLiteral("SELECT Filename FROM TRTABLE WHERE TableNr = %1").arg(m_lauf)),
              QStringList{"TR_9"});
-    QCOMPARE(column(db, QStringLiteral("SELECT Notiz FROM TR_9 ORDER BY TrNr, \"Order\"")),
+    QCOMPARE(test::Column(db, QStringLiteral("SELECT Notiz FROM TR_9 ORDER BY TrNr, \"Order\"")),
              QStringList({"Grundlage/0", "Grundlage/1", "Intervalle/0", "Intervalle/1", "Intervalle/2"}));
     QCOMPARE(Count(db, QStringLiteral("SELECT count(*) FROM TR_10")), 2);
     QCOMPARE(Count(db, QStringLiteral("SELECT count(*) FROM TRVALUE WHERE ValueNr = %1").arg(3 * 65536 + 1)), 1);
     QCOMPARE(Count(db, QStringLiteral("SELECT count(*) FROM TRuseVAL WHERE ValueNr = %1").arg(3 * 65536 + 1)), 1);
     QCOMPARE(Count(db, QStringLiteral("SELECT count(*) FROM FFIELD WHERE FormularNr = %1").arg(3 * 65536 + 1)), 3);
-    QCOMPARE(column(db, QStringLiteral("SELECT Name FROM FILTER WHERE FilterNr = %1").arg(3 * 65536 + 1)),
+    QCOMPARE(test::Column(db, QStringLiteral("SELECT Name FROM FILTER WHERE FilterNr = %1").arg(3 * 65536 + 1)),
              QStringList{"Ausdauer"});
-    QCOMPARE(column(db, QStringLiteral("SELECT Auswertung FROM AUSWERT WHERE AuswertungNr = %1").arg(3 * 65536 + 1)),
-             QStringList{"Umfang"});
+    QCOMPARE(
+        test::Column(db, QStringLiteral("SELECT Auswertung FROM AUSWERT WHERE AuswertungNr = %1").arg(3 * 65536 + 1)),
+        QStringList{"Umfang"});
     QCOMPARE(Count(db, QStringLiteral("SELECT count(*) FROM AFIELD WHERE AuswertungNr = %1").arg(3 * 65536 + 1)), 1);
-    QCOMPARE(column(db, QStringLiteral("SELECT Beschreibung FROM TR WHERE SerienNr = 5")),
+    QCOMPARE(test::Column(db, QStringLiteral("SELECT Beschreibung FROM TR WHERE SerienNr = 5")),
              QStringList{"Eigener Eintrag"});
 
     // The same archive again: nothing changes.
@@ -284,10 +278,10 @@ void TestExchangeCommand::killedImportLeavesDatabase() {
 
     QCOMPARE(data(*m_receiver), before);
     Database &db = reread(*m_receiver);
-    QCOMPARE(column(db, QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+    QCOMPARE(test::Column(db, QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
     QCOMPARE(Count(db, QStringLiteral("SELECT count(*) FROM TR WHERE SerienNr = 3")), 0);
     QVERIFY(!db.tableExists(QStringLiteral("TR_9")));
-    QCOMPARE(column(db, QStringLiteral("SELECT Beschreibung FROM TR WHERE SerienNr = 5")),
+    QCOMPARE(test::Column(db, QStringLiteral("SELECT Beschreibung FROM TR WHERE SerienNr = 5")),
              QStringList{"Eigener Eintrag"});
 }
 

@@ -69,14 +69,6 @@ QByteArray contents(const QString &path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QStringList column(Database &db, const QString &sql) {
-    QStringList values;
-    Statement st(db, sql);
-    while (st.step())
-        values << st.value(0).toString();
-    return values;
-}
-
 // Runs a program to its end; its exit status, -1 when it could not run.
 int run(const QString &program, const QStringList &args, const QString &dir = {}) {
     QProcess p;
@@ -204,7 +196,7 @@ void TestExchangeWindow::backupFromTheMenu() {
     QCOMPARE(run(QStringLiteral("unzip"), {QStringLiteral("-q"), archive, QStringLiteral("-d"), restoredDir}), 0);
     QVERIFY(QFileInfo(restoredDir + QStringLiteral("/velmora5.db")).isFile());
     Database restored(QStringLiteral("RESTORED"), restoredDir, false);
-    QCOMPARE(column(restored, QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+    QCOMPARE(test::Column(restored, QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
     for (const char *table : {"TR", "TR_1", "PERSON", "TRTABLE", "FILTER"})
         QCOMPARE(restored.rowCount(QLatin1String(table)), db().rowCount(QLatin1String(table)));
     QCOMPARE(m_progress.shown, 1);
@@ -288,11 +280,11 @@ void TestExchangeWindow::exportFromAProtocolDiary() {
     QCOMPARE(run(QStringLiteral(PKUNZIP_BINARY), {archive}, setDir), 0);
     Database set(QStringLiteral("SET"), setDir, false);
     // The form and Anna's three protocols; her plan (5) and Paul's protocol (6) stay.
-    QCOMPARE(column(set, QStringLiteral("select Art || '/' || TrNr from TR order by TrNr")),
+    QCOMPARE(test::Column(set, QStringLiteral("select Art || '/' || TrNr from TR order by TrNr")),
              (QStringList{"1/1", "2/2", "2/3", "2/4"}));
-    QCOMPARE(column(set, QStringLiteral("select TrNr || '/' || \"Order\" from TR_1 order by 1")),
+    QCOMPARE(test::Column(set, QStringLiteral("select TrNr || '/' || \"Order\" from TR_1 order by 1")),
              (QStringList{"2/0", "2/1", "3/0", "4/0"}));
-    QCOMPARE(column(set, QStringLiteral("select PersonNr from PERSON order by 1")),
+    QCOMPARE(test::Column(set, QStringLiteral("select PersonNr from PERSON order by 1")),
              (QStringList{QString::number(C::kCoach), QString::number(C::kAnna)}));
 }
 
@@ -309,11 +301,11 @@ void TestExchangeWindow::exportFromAFormsBlankEntry() {
     const QString setDir = m_out->filePath(QStringLiteral("set"));
     QCOMPARE(run(QStringLiteral(PKUNZIP_BINARY), {archive}, setDir), 0);
     Database set(QStringLiteral("SET"), setDir, false);
-    QCOMPARE(column(set, QStringLiteral("select Art || '/' || TrNr from TR order by TrNr")), QStringList{"1/1"});
-    QCOMPARE(column(set, QStringLiteral("select TableNr from TRTABLE order by 1")),
+    QCOMPARE(test::Column(set, QStringLiteral("select Art || '/' || TrNr from TR order by TrNr")), QStringList{"1/1"});
+    QCOMPARE(test::Column(set, QStringLiteral("select TableNr from TRTABLE order by 1")),
              (QStringList{QStringLiteral("0"), QString::number(C::kBlock)}));
     // Only the form's own rows (its default values) go with it, no entry's.
-    QCOMPARE(column(set, QStringLiteral("select count(*) from TR_1 where TrNr <> 1")), QStringList{"0"});
+    QCOMPARE(test::Column(set, QStringLiteral("select count(*) from TR_1 where TrNr <> 1")), QStringList{"0"});
 }
 
 void TestExchangeWindow::missingPacker_data() {
@@ -460,11 +452,11 @@ void TestExchangeWindow::roundTripBetweenTwoInstallations() {
     QCOMPARE(Count(db5, QStringLiteral("select count(*) from TR where SerienNr = 3 and Art = 3")), 0);
     QCOMPARE(Count(db5, QStringLiteral("select count(*) from TR where SerienNr = 3 and Art = 1")), 1);
     QCOMPARE(Count(db5, QStringLiteral("select count(*) from PERSON where PersonNr = %1").arg(sender.athlete)), 1);
-    QCOMPARE(column(db5, QStringLiteral("select Filename from TRTABLE where TableNr = %1").arg(sender.lauf)),
+    QCOMPARE(test::Column(db5, QStringLiteral("select Filename from TRTABLE where TableNr = %1").arg(sender.lauf)),
              QStringList{QStringLiteral("TR_9")});
-    QCOMPARE(column(db5, QStringLiteral("select Filename from TRTABLE where TableNr = %1").arg(sender.kraft)),
+    QCOMPARE(test::Column(db5, QStringLiteral("select Filename from TRTABLE where TableNr = %1").arg(sender.kraft)),
              QStringList{QStringLiteral("TR_10")});
-    QCOMPARE(column(db5, QStringLiteral("select Notiz from TR_9 where SerienNr = 3 order by TrNr, \"Order\"")),
+    QCOMPARE(test::Column(db5, QStringLiteral("select Notiz from TR_9 where SerienNr = 3 order by TrNr, \"Order\"")),
              (QStringList{"Intervalle/0", "Intervalle/1", "Intervalle/2", "Dauerlauf/0", "Dauerlauf/1"}));
     QCOMPARE(Count(db5, QStringLiteral("select count(*) from TR_10 where SerienNr = 3")), 2);
     QCOMPARE(Count(db5, QStringLiteral("select count(*) from TR_3")), 0);

@@ -11,6 +11,7 @@
 #include "store/Errors.h"
 #include "support/ClubFixture.h"
 #include "support/EntryFixture.h"
+#include "support/ExchangeFixture.h"
 #include "support/MessageRecorder.h"
 #include "support/TempInstallation.h"
 
@@ -41,14 +42,6 @@ public:
     int closedAt = -1, closedMaximum = -1, closed = 0;
     QStringList stepsAtClose;
 };
-
-QStringList column(Database &db, const QString &sql) {
-    QStringList values;
-    Statement st(db, sql);
-    while (st.step())
-        values << st.value(0).toString();
-    return values;
-}
 
 QStringList tableNames(Database &db) {
     QStringList names = db.tables();
@@ -218,7 +211,7 @@ void TestExchangeExport::exchangeSetRows_data() {
 void TestExchangeExport::exchangeSetRows() {
     QFETCH(QString, sql);
     QFETCH(QStringList, expected);
-    QCOMPARE(column(*m_unpacked, sql), expected);
+    QCOMPARE(test::Column(*m_unpacked, sql), expected);
 }
 
 void TestExchangeExport::exchangeSetHoldsNothingElse() {
@@ -412,11 +405,12 @@ void TestExchangeExport::backupHoldsCommitsOfTheLog() {
     files.sort();
     QCOMPARE(files, (QStringList{QStringLiteral("Notiz.txt"), QString::fromLatin1(Database::kFileName)}));
     Database restored(QStringLiteral("RESTORED"), dir.path(), false);
-    QCOMPARE(column(restored, QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
+    QCOMPARE(test::Column(restored, QStringLiteral("PRAGMA integrity_check")), QStringList{"ok"});
     QCOMPARE(tableNames(restored), tableNames(db));
     for (const QString &table : db.tables())
         QCOMPARE(restored.rowCount(table), db.rowCount(table));
-    QCOMPARE(column(restored, QStringLiteral("select Beschreibung from TR where TrNr = 7")), QStringList{"zuletzt"});
+    QCOMPARE(test::Column(restored, QStringLiteral("select Beschreibung from TR where TrNr = 7")),
+             QStringList{"zuletzt"});
 }
 
 void TestExchangeExport::engineErrorWritesNoArchive() {

@@ -21,14 +21,6 @@ using namespace velmora::test;
 
 namespace {
 
-QStringList column(Database &db, const QString &sql) {
-    QStringList values;
-    Statement st(db, sql);
-    while (st.step())
-        values << st.value(0).toString();
-    return values;
-}
-
 bool run(const QString &program, const QStringList &args, const QString &dir) {
     QProcess p;
     p.setWorkingDirectory(dir);
@@ -145,35 +137,36 @@ void TestExchangeImport::roundTrip() {
     // and the block rows say so.
     QCOMPARE(import.fileNameMapping().value(QStringLiteral("TR_3")), QStringLiteral("TR_9"));
     QCOMPARE(import.fileNameMapping().value(QStringLiteral("TR_4")), QStringLiteral("TR_10"));
-    QCOMPARE(column(db, QStringLiteral("SELECT Filename FROM TRTABLE WHERE TableNr = %1").arg(m_from->lauf)),
+    QCOMPARE(test::Column(db, QStringLiteral("SELECT Filename FROM TRTABLE WHERE TableNr = %1").arg(m_from->lauf)),
              QStringList{"TR_9"});
-    QCOMPARE(column(db, QStringLiteral("SELECT Filename FROM TRTABLE WHERE TableNr = %1").arg(m_from->kraft)),
+    QCOMPARE(test::Column(db, QStringLiteral("SELECT Filename FROM TRTABLE WHERE TableNr = %1").arg(m_from->kraft)),
              QStringList{"TR_10"});
-    QCOMPARE(column(db, QStringLiteral("SELECT Notiz FROM TR_9 ORDER BY TrNr, \"Order\"")),
+    QCOMPARE(test::Column(db, QStringLiteral("SELECT Notiz FROM TR_9 ORDER BY TrNr, \"Order\"")),
              QStringList({"Grundlage/0", "Grundlage/1", "Intervalle/0", "Intervalle/1", "Intervalle/2", "Lang/0"}));
     QCOMPARE(Count(db, QStringLiteral("SELECT count(*) FROM TR_10 WHERE SerienNr = 3")), 3);
     // The receiver's own block tables hold none of it.
     QCOMPARE(Count(db, QStringLiteral("SELECT count(*) FROM TR_3")), 0);
     // Persons, form, pick-lists, filter, evaluation.
     QCOMPARE(
-        column(db, QStringLiteral("SELECT Nachname FROM PERSON WHERE PersonNr >= %1 ORDER BY PersonNr").arg(3 * 65536)),
+        test::Column(
+            db, QStringLiteral("SELECT Nachname FROM PERSON WHERE PersonNr >= %1 ORDER BY PersonNr").arg(3 * 65536)),
         QStringList({"Trainer3", "Athlet3", "Trainer5", "Athlet5"}));
-    QCOMPARE(column(db, QStringLiteral("SELECT Beschreibung FROM TR WHERE SerienNr = 3 ORDER BY TrNr")),
+    QCOMPARE(test::Column(db, QStringLiteral("SELECT Beschreibung FROM TR WHERE SerienNr = 3 ORDER BY TrNr")),
              QStringList({"Laufformular", "Grundlage", "Intervalle", "Lang"})); // no plan
     QCOMPARE(Count(db, QStringLiteral("SELECT count(*) FROM FFIELD WHERE FormularNr = %1").arg(m_from->form)), 3);
     QCOMPARE(Count(db, QStringLiteral("SELECT count(*) FROM TRuseTBL WHERE FormularNr = %1").arg(m_from->form)), 2);
     QCOMPARE(Count(db, QStringLiteral("SELECT count(*) FROM TRFIELD WHERE TableNr = %1").arg(m_from->lauf)), 2);
-    QCOMPARE(column(db, QStringLiteral("SELECT Value FROM TRVALUE WHERE ValueNr = %1").arg(m_from->value)),
+    QCOMPARE(test::Column(db, QStringLiteral("SELECT Value FROM TRVALUE WHERE ValueNr = %1").arg(m_from->value)),
              QStringList{"locker"});
     QCOMPARE(Count(db, QStringLiteral("SELECT count(*) FROM TRuseVAL WHERE FormularNr = %1").arg(m_from->form)), 1);
-    QCOMPARE(column(db, QStringLiteral("SELECT Name FROM FILTER WHERE FilterNr = %1").arg(m_from->filter)),
+    QCOMPARE(test::Column(db, QStringLiteral("SELECT Name FROM FILTER WHERE FilterNr = %1").arg(m_from->filter)),
              QStringList{"Ausdauer"});
     QCOMPARE(Count(db, QStringLiteral("SELECT count(*) FROM AFIELD WHERE AuswertungNr = %1").arg(m_from->evaluation)),
              1);
     QCOMPARE(Count(db, QStringLiteral("SELECT count(*) FROM ATABLE WHERE AuswertungNr = %1").arg(m_from->evaluation)),
              1);
     // What was here stays, and the next block of this installation gets a name of its own.
-    QCOMPARE(column(db, QStringLiteral("SELECT Beschreibung FROM TR WHERE SerienNr = 5")),
+    QCOMPARE(test::Column(db, QStringLiteral("SELECT Beschreibung FROM TR WHERE SerienNr = 5")),
              QStringList{"Eigener Eintrag"});
     QCOMPARE(NextBlockTableName(db), QStringLiteral("TR_11"));
     QVERIFY(QFileInfo::exists(QDir(m_receiver->engine().path(QStringLiteral("DBLOG_COPY")))
@@ -204,13 +197,14 @@ void TestExchangeImport::blockKnownHereTakesItsLocalTable() {
     importArchive(*m_sender, exportProtocols(*m_receiver, m_from->athlete, QStringLiteral("b.zip")));
     Database &sdb = m_sender->db();
     QVERIFY(Fingerprint(sdb) != senderBefore);
-    QCOMPARE(column(sdb, QStringLiteral("SELECT Notiz FROM TR_3 WHERE SerienNr = 5")), QStringList{"von 5"});
+    QCOMPARE(test::Column(sdb, QStringLiteral("SELECT Notiz FROM TR_3 WHERE SerienNr = 5")), QStringList{"von 5"});
     QVERIFY(!sdb.tableExists(QStringLiteral("TR_9")));
-    QCOMPARE(column(sdb, QStringLiteral("SELECT Filename FROM TRTABLE WHERE TableNr = %1").arg(m_from->lauf)),
+    QCOMPARE(test::Column(sdb, QStringLiteral("SELECT Filename FROM TRTABLE WHERE TableNr = %1").arg(m_from->lauf)),
              QStringList{"TR_3"});
     // The block came back unchanged: no structure message, its time stamp kept.
-    QCOMPARE(column(sdb, QStringLiteral("SELECT \"Timestamp\" FROM TRTABLE WHERE TableNr = %1").arg(m_from->lauf)),
-             column(rdb, QStringLiteral("SELECT \"Timestamp\" FROM TRTABLE WHERE TableNr = %1").arg(m_from->lauf)));
+    QCOMPARE(
+        test::Column(sdb, QStringLiteral("SELECT \"Timestamp\" FROM TRTABLE WHERE TableNr = %1").arg(m_from->lauf)),
+        test::Column(rdb, QStringLiteral("SELECT \"Timestamp\" FROM TRTABLE WHERE TableNr = %1").arg(m_from->lauf)));
 }
 
 void TestExchangeImport::newerReplacesOlder() {
@@ -241,18 +235,20 @@ void TestExchangeImport::newerReplacesOlder() {
     rdb.execLocal(QStringLiteral("update FILTER set Name = 'hier umbenannt' where FilterNr = %1").arg(m_from->filter));
 
     importArchive(*m_receiver, exportProtocols(*m_sender, m_from->athlete, QStringLiteral("a2.zip")));
-    QCOMPARE(column(rdb, QStringLiteral("SELECT Beschreibung FROM TR WHERE SerienNr = 3 AND TrNr = %1").arg(m_e1)),
-             QStringList{"neu"});
-    QCOMPARE(column(rdb, QStringLiteral("SELECT Notiz FROM TR_9 WHERE SerienNr = 3 AND TrNr = %1").arg(m_e1)),
+    QCOMPARE(
+        test::Column(rdb, QStringLiteral("SELECT Beschreibung FROM TR WHERE SerienNr = 3 AND TrNr = %1").arg(m_e1)),
+        QStringList{"neu"});
+    QCOMPARE(test::Column(rdb, QStringLiteral("SELECT Notiz FROM TR_9 WHERE SerienNr = 3 AND TrNr = %1").arg(m_e1)),
              QStringList{"geändert"});
-    QCOMPARE(column(rdb, QStringLiteral("SELECT Beschreibung FROM TR WHERE SerienNr = 3 AND TrNr = %1").arg(m_e2)),
-             QStringList{"lokal"});
+    QCOMPARE(
+        test::Column(rdb, QStringLiteral("SELECT Beschreibung FROM TR WHERE SerienNr = 3 AND TrNr = %1").arg(m_e2)),
+        QStringList{"lokal"});
     QCOMPARE(Count(rdb, QStringLiteral("SELECT count(*) FROM TR_9 WHERE SerienNr = 3 AND TrNr = %1").arg(m_e2)), 3);
     // No "Kraft" rows in the set for e3: the local ones stay.
     QCOMPARE(Count(rdb, QStringLiteral("SELECT count(*) FROM TR_10 WHERE SerienNr = 3 AND TrNr = %1").arg(m_e3)), 1);
-    QCOMPARE(column(rdb, QStringLiteral("SELECT Nachname FROM PERSON WHERE PersonNr = %1").arg(m_from->athlete)),
+    QCOMPARE(test::Column(rdb, QStringLiteral("SELECT Nachname FROM PERSON WHERE PersonNr = %1").arg(m_from->athlete)),
              QStringList{"Neuname"});
-    QCOMPARE(column(rdb, QStringLiteral("SELECT Name FROM FILTER WHERE FilterNr = %1").arg(m_from->filter)),
+    QCOMPARE(test::Column(rdb, QStringLiteral("SELECT Name FROM FILTER WHERE FilterNr = %1").arg(m_from->filter)),
              QStringList{"hier umbenannt"});
 }
 

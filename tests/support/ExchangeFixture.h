@@ -10,6 +10,7 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QStringList>
 
 namespace velmora::test {
 
@@ -140,6 +141,15 @@ inline QByteArray Fingerprint(Database &db) {
 inline int Count(Database &db, const QString &sql) {
     Statement st(db, sql);
     return st.step() ? st.value(0).toInt() : -1;
+}
+
+// The first column of every row the query gives, as text.
+inline QStringList Column(Database &db, const QString &sql) {
+    QStringList values;
+    Statement st(db, sql);
+    while (st.step())
+        values << st.value(0).toString();
+    return values;
 }
 
 } // namespace velmora::test
