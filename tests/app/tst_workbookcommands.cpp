@@ -45,20 +45,6 @@ constexpr int kGone = ClubFixture::kBase + 99;   // no such evaluation
 constexpr char kRaw[] = "PK\x03\x04 Arbeitsbuch\0Ende";
 const QByteArray kBytes(kRaw, sizeof kRaw - 1);
 
-void insertRow(Database &db, const QString &table, const QVariantMap &values) {
-    QStringList names, marks;
-    for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        names << quoteIdentifier(it.key());
-        marks << QStringLiteral("?");
-    }
-    Statement st(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                         .arg(quoteIdentifier(table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
-    int i = 1;
-    for (const QVariant &v : values)
-        st.bind(i++, v);
-    st.step();
-}
-
 QString scalar(Database &db, const QString &sql) {
     Statement st(db, sql);
     return st.step() ? st.value(0).toString() : QString();
@@ -144,12 +130,12 @@ void TestWorkbookCommands::init() {
     settings().SerienNr = ClubFixture::kSerial;
     m_club = std::make_unique<ClubFixture>(db());
     // A second evaluation: the distance per week.
-    insertRow(db(), QStringLiteral("AUSWERT"),
+    InsertRow(db(), QStringLiteral("AUSWERT"),
               {{QStringLiteral("AuswertungNr"), kStrecke},
                {QStringLiteral("Auswertung"), QStringLiteral("Strecke pro Woche")},
                {QStringLiteral("TrainerNr"), ClubFixture::kCoach},
                {QStringLiteral("Gruppierung"), true}});
-    insertRow(db(), QStringLiteral("AFIELD"),
+    InsertRow(db(), QStringLiteral("AFIELD"),
               {{QStringLiteral("AuswertungNr"), kStrecke},
                {QStringLiteral("FeldNr"), 1},
                {QStringLiteral("Name"), QStringLiteral("Woche")},
@@ -160,7 +146,7 @@ void TestWorkbookCommands::init() {
                {QStringLiteral("SQL"), true},
                {QStringLiteral("Bedingung"),
                 QStringLiteral("X-Achse\rEXTRACT(YEAR FROM tr.Datum)*100 + cast(tr.Woche as Integer)")}});
-    insertRow(db(), QStringLiteral("AFIELD"),
+    InsertRow(db(), QStringLiteral("AFIELD"),
               {{QStringLiteral("AuswertungNr"), kStrecke},
                {QStringLiteral("FeldNr"), 2},
                {QStringLiteral("Name"), QStringLiteral("Strecke")},
@@ -168,7 +154,7 @@ void TestWorkbookCommands::init() {
                {QStringLiteral("TableNr"), ClubFixture::kBlock},
                {QStringLiteral("Order"), 2},
                {QStringLiteral("Agregatfunktion"), 1}});
-    insertRow(db(), QStringLiteral("ATABLE"),
+    InsertRow(db(), QStringLiteral("ATABLE"),
               {{QStringLiteral("AuswertungNr"), kStrecke}, {QStringLiteral("TableNr"), ClubFixture::kBlock}});
     {
         Statement st(db(), QStringLiteral("UPDATE ANALYSE SET BLOB = ?, Files = ? WHERE AnalyseNr = ?"));
@@ -222,7 +208,7 @@ QStringList TestWorkbookCommands::startedWith() {
 void TestWorkbookCommands::setLinks(const QList<QPair<int, QString>> &links) {
     db().exec(QStringLiteral("DELETE FROM ANAuseAW"));
     for (const auto &[nr, sheet] : links)
-        insertRow(db(), QStringLiteral("ANAuseAW"),
+        InsertRow(db(), QStringLiteral("ANAuseAW"),
                   {{QStringLiteral("AnalyseNr"), ClubFixture::kWorkbook},
                    {QStringLiteral("AuswertungNr"), nr},
                    {QStringLiteral("Sheet"), sheet}});
