@@ -39,12 +39,16 @@ bool TMessageBoxes::ask(const QString &text) {
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
+void FocusControl(QWidget *window, const QString &name) {
+    if (name.isEmpty() || !window)
+        return;
+    if (auto *w = window->findChild<QWidget *>(name))
+        w->setFocus();
+}
+
 void ShowError(QWidget *window, const VelmoraError &e) {
     Messages::error(e.message());
-    if (e.control().isEmpty() || !window)
-        return;
-    if (auto *w = window->findChild<QWidget *>(e.control()))
-        w->setFocus();
+    FocusControl(window, e.control());
 }
 
 bool Guarded(QWidget *window, const std::function<void()> &step) {

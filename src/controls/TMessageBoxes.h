@@ -17,6 +17,9 @@ public:
     bool ask(const QString &text) override;
 };
 
+// Puts the cursor on the window's control of that name, where it has one.
+void FocusControl(QWidget *window, const QString &name);
+
 // Tells the user what went wrong and, where the window holds the control the
 // error names, puts the cursor there so he can correct it at once.
 void ShowError(QWidget *window, const VelmoraError &e);

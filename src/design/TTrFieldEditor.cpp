@@ -1,8 +1,8 @@
 #include "design/TTrFieldEditor.h"
 
 #include "base/Helpers.h"
-#include "base/Messages.h"
 #include "controls/DBControls.h"
+#include "controls/TMessageBoxes.h"
 #include "design/BlockTable.h"
 
 #include <QButtonGroup>
@@ -200,13 +200,6 @@ void TTrFieldEditor::updateButtons() {
     btnNext->setEnabled(next);
 }
 
-void TTrFieldEditor::focusControl(const QString &name) {
-    if (name.isEmpty())
-        return;
-    if (auto *w = findChild<QWidget *>(name))
-        w->setFocus();
-}
-
 void TTrFieldEditor::dbfFeldnameExit() {
     if (m_readOnly || !m_fields || !m_fields->isEditing())
         return;
@@ -228,7 +221,7 @@ void TTrFieldEditor::btnNextClick() {
                                       FieldRules::otherFieldNames(m_fields->database(), m_tableNr,
                                                                   m_fields->asInt(QStringLiteral("Order"))));
             } catch (const VelmoraError &e) {
-                focusControl(e.control());
+                FocusControl(this, e.control());
                 Messages::error(e.message());
                 return;
             }
@@ -324,7 +317,7 @@ void TTrFieldEditor::btnOkClick() {
     } catch (const VelmoraError &e) {
         if (e.control() == QLatin1String(FieldRules::kNameControl))
             setPage(PageFeldname);
-        focusControl(e.control());
+        FocusControl(this, e.control());
         Messages::error(e.message());
         return;
     }

@@ -54,7 +54,6 @@ private:
     void updateButtons();
     void enterTypePage();
     void enterRangePage();
-    void focusControl(const QString &name);
 
     QPointer<Cursor> m_fields;
     int m_tableNr;

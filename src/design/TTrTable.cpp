@@ -1,10 +1,10 @@
 #include "design/TTrTable.h"
 
-#include "base/Messages.h"
 #include "base/Paths.h"
 #include "base/Settings.h"
 #include "controls/DBControls.h"
 #include "controls/TDBTypeGrid.h"
+#include "controls/TMessageBoxes.h"
 #include "design/TTrFieldEditor.h"
 #include "store/CursorModel.h"
 #include "store/Engine.h"
@@ -250,13 +250,6 @@ void TTrTable::updateButtons() {
     btnOk->setEnabled(fields > 0 && !m_readOnly);
 }
 
-void TTrTable::focusControl(const QString &name) {
-    if (name.isEmpty())
-        return;
-    if (auto *w = findChild<QWidget *>(name))
-        w->setFocus();
-}
-
 void TTrTable::showPicture() {
     imgDarstellung->setPixmap(presentationPicture(rbtGrid->isChecked()));
 }
@@ -276,7 +269,7 @@ void TTrTable::btnNextClick() {
                 dsTable->updateRecord();
                 m_design->checkName();
             } catch (const VelmoraError &e) {
-                focusControl(e.control());
+                FocusControl(this, e.control());
                 Messages::error(e.message());
                 return;
             }
@@ -340,7 +333,7 @@ void TTrTable::btnOkClick() {
         m_design->setPresentation(rbtGrid->isChecked(), rbtEndless->isChecked());
         m_design->finish(idx);
     } catch (const VelmoraError &e) {
-        focusControl(e.control());
+        FocusControl(this, e.control());
         Messages::error(e.message());
         dsTable->refreshEditors();
         updateButtons();

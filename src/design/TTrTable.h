@@ -73,7 +73,6 @@ private:
     void updateButtons();
     void editField();
     void showPicture();
-    void focusControl(const QString &name);
 
     int m_trainerNr = 0;
     int m_tableNr = 0;

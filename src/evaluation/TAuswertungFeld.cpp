@@ -1,7 +1,7 @@
 #include "evaluation/TAuswertungFeld.h"
 
-#include "base/Messages.h"
 #include "controls/DBControls.h"
+#include "controls/TMessageBoxes.h"
 #include "evaluation/EvaluationFieldRules.h"
 #include "store/Cursor.h"
 #include "store/Query.h"
@@ -413,13 +413,6 @@ void TAuswertungFeld::tblAFieldBeforePost(Cursor &c) {
     c.setValue(QStringLiteral("Display"), r.display);
 }
 
-void TAuswertungFeld::focusControl(const QString &name) {
-    if (name.isEmpty())
-        return;
-    if (auto *w = findChild<QWidget *>(name))
-        w->setFocus();
-}
-
 void TAuswertungFeld::btnFertig1Click() {
     if (m_readOnly || m_openFailed || !m_activated)
         return;
@@ -437,7 +430,7 @@ void TAuswertungFeld::btnFertig1Click() {
         tblAField->setValue(QStringLiteral("Typ"), m_typ);
         tblAField->post();
     } catch (const VelmoraError &e) {
-        focusControl(e.control());
+        FocusControl(this, e.control());
         Messages::error(e.message());
         return;
     }

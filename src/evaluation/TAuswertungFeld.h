@@ -75,7 +75,6 @@ private:
     QString selectedField(const QString &column) const;
     QStringList memoLines() const;
     QStringList otherNames();
-    void focusControl(const QString &name);
 
     Database &m_db;
     int m_auswertungNr = 0;

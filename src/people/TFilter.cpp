@@ -1,9 +1,9 @@
 #include "people/TFilter.h"
 
 #include "base/Helpers.h"
-#include "base/Messages.h"
 #include "base/Settings.h"
 #include "controls/DBControls.h"
+#include "controls/TMessageBoxes.h"
 #include "store/Engine.h"
 
 #include <QCheckBox>
@@ -299,13 +299,6 @@ FilterEditor::Choices TFilter::choices() const {
     return c;
 }
 
-void TFilter::focusControl(const QString &name) {
-    if (name.isEmpty())
-        return;
-    if (auto *w = findChild<QWidget *>(name))
-        w->setFocus();
-}
-
 void TFilter::btnOkClick() {
     if (!m_editor || m_options.readOnly)
         return;
@@ -316,7 +309,7 @@ void TFilter::btnOkClick() {
         m_editor->finish(c);
     } catch (const VelmoraError &e) {
         m_closing = false;
-        focusControl(e.control());
+        FocusControl(this, e.control());
         Messages::error(e.message());
         return;
     }

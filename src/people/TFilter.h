@@ -31,8 +31,7 @@ public:
     // filterNr 0 creates a new filter owned by `owner`; `name` is the
     // existing filter's name for the caption; `group` is the group whose
     // members are offered as authors and persons.
-    TFilter(int filterNr, int owner, int group, const QString &name, bool readOnly = false,
-            QWidget *parent = nullptr);
+    TFilter(int filterNr, int owner, int group, const QString &name, bool readOnly = false, QWidget *parent = nullptr);
     ~TFilter() override;
 
     void setFilterNr(int filterNr) { m_options.filterNr = filterNr; }
@@ -73,7 +72,6 @@ private:
     void fillList(QListWidget *list, const std::vector<FilterListItem> &items, const QString &memo);
     QList<qint64> checkedKeys(QListWidget *list) const;
     FilterEditor::Choices choices() const;
-    void focusControl(const QString &name);
 
     FilterEditor::Options m_options;
     QString m_name;

@@ -1,8 +1,8 @@
 #include "people/TSportlerkartei.h"
 
-#include "base/Messages.h"
 #include "base/Settings.h"
 #include "controls/DBControls.h"
+#include "controls/TMessageBoxes.h"
 #include "store/Engine.h"
 
 #include <QButtonGroup>
@@ -269,13 +269,6 @@ void TSportlerkartei::dbfTelefonExit() {
         cbxGruppe->setFocus();
 }
 
-void TSportlerkartei::focusControl(const QString &name) {
-    if (name.isEmpty())
-        return;
-    if (auto *w = findChild<QWidget *>(name))
-        w->setFocus();
-}
-
 void TSportlerkartei::btnOkClick() {
     if (!m_card || m_options.readOnly) {
         accept();
@@ -294,7 +287,7 @@ void TSportlerkartei::btnOkClick() {
             (login ? txtPasswortCheck : txtFreigabeCheck)->clear();
         }
         showAddressState();
-        focusControl(e.control());
+        FocusControl(this, e.control());
         Messages::error(e.message());
         return;
     }

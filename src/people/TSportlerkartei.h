@@ -62,7 +62,6 @@ private:
     void buildControls();
     QString sexCode() const;
     void showAddressState();
-    void focusControl(const QString &name);
 
     AthleteCard::Options m_options;
     QString m_name;
